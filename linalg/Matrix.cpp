@@ -1,0 +1,88 @@
+#include "linalg/Matrix.hpp"
+
+#include <cmath>
+#include <cstdlib>
+#include <iostream>
+
+#include "linalg/Vector.hpp"
+
+Matrix::Matrix() : Matrix(1, 1) {}
+
+Matrix::Matrix(std::int32_t rows, std::int32_t cols)
+    : rows_(rows), cols_(cols), elements_(index(rows) * index(cols), 0.0) {}
+
+Matrix& Matrix::operator=(const Matrix& source) {
+    // std::vector's assignment is safe when a matrix is assigned to itself.
+    rows_ = source.rows_;
+    cols_ = source.cols_;
+    elements_ = source.elements_;
+    return *this;
+}
+
+void Matrix::resize(std::int32_t rows, std::int32_t cols) {
+    rows_ = rows;
+    cols_ = cols;
+    elements_.assign(index(rows) * index(cols), 0.0);
+}
+
+void Matrix::randomize() {
+    for (double& element : elements_) {
+        const int hundredths = std::rand() % 100;
+        const double x = hundredths / 100.0;
+        element = x == 0.0 ? 0.01 : x;
+    }
+}
+
+void Matrix::print(std::ostream& out) const {
+    out << "Matrix is:\n";
+    for (std::int32_t i = 0; i < rows_; ++i) {
+        for (const double element : row(i)) {
+            out << '\t' << element;
+        }
+        out << std::endl;
+    }
+}
+
+void Matrix::print() const {
+    print(std::cout);
+}
+
+void Matrix::transpose() {
+    std::vector<double> transposed(elements_.size());
+    for (std::int32_t i = 0; i < rows_; ++i) {
+        for (std::int32_t j = 0; j < cols_; ++j) {
+            transposed[index(j) * index(rows_) + index(i)] = get(i, j);
+        }
+    }
+    std::swap(rows_, cols_);
+    elements_.swap(transposed);
+}
+
+std::unique_ptr<Matrix> Matrix::operator+(const Matrix& right) const {
+    return plus(right, std::cout);
+}
+
+std::unique_ptr<Matrix> Matrix::plus(const Matrix& right, std::ostream& out) const {
+    auto sum = std::make_unique<Matrix>(right.rows_, right.cols_);
+    if (rows_ != right.rows_ || cols_ != right.cols_) {
+        out << "Error! '+' is bad operation for Matrixs!\n";
+        return sum;
+    }
+    for (std::size_t k = 0; k < elements_.size(); ++k) {
+        sum->elements_[k] = elements_[k] + right.elements_[k];
+    }
+    return sum;
+}
+
+void Matrix::derivativeDiagonal(Vector v, double slope, double /*offset*/) {
+    for (std::int32_t i = 0; i < rows_; ++i) {
+        for (std::int32_t j = 0; j < cols_; ++j) {
+            double derivative = 0.0;
+            if (i == j) {
+                const double e = std::exp(-slope * v.get(i));
+                derivative = (slope * e) / ((e + 1.0) * (e + 1.0));
+            }
+            set(i, j, derivative);
+        }
+    }
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class Matrix;
+
+// A dense vector of doubles with an exclusively owned array of elements.
+// Copies are deep; the arithmetic operators hand back a new vector owned by the caller.
+class Vector {
+  public:
+    // Why a read of Vector::input failed: which element, and the text found there
+    // (empty when the input had ended).
+    struct ReadFailure {
+        std::int32_t index;
+        std::string found;
+        bool operator==(const ReadFailure&) const = default;
+    };
+
+    Vector();
+    explicit Vector(std::int32_t count);
+    Vector(const Vector& source) = default;
+    Vector(Vector&& source) noexcept = default;
+    Vector& operator=(const Vector& source);
+    Vector& operator=(Vector&& source) noexcept = default;
+    ~Vector() = default;
+
+    // Prompts for and reads every element in index order. A number that cannot be
+    // read leaves its element unchanged and puts `in` into its failed state, so that
+    // every later read fails at once while every prompt is still written. Returns the
+    // failure of the first read that failed here while `in` was still readable.
+    std::optional<ReadFailure> input(std::istream& in, std::ostream& out);
+    std::optional<ReadFailure> input();
+
+    // One line: every element as "%4.3f ", then a flushed line end.
+    void print(std::ostream& out) const;
+    void print() const;
+
+    std::int32_t size() const { return static_cast<std::int32_t>(elements_.size()); }
+    double get(std::int32_t i) const { return elements_[static_cast<std::size_t>(i)]; }
+
+    // New elements are 0.0; the old content is always discarded.
+    void resize(std::int32_t count);
+
+    // Element-wise left minus right. On a size mismatch: a message and a zero vector
+    // of the right operand's size.
+    std::unique_ptr<Vector> operator-(const Vector& right) const;
+    std::unique_ptr<Vector> minus(const Vector& right, std::ostream& out) const;
+
+    // This vector as a row times the matrix. On a mismatch of this vector's size and
+    // the matrix's row count: a message and a zero vector with one element per column.
+    std::unique_ptr<Vector> operator*(const Matrix& matrix) const;
+    std::unique_ptr<Vector> times(const Matrix& matrix, std::ostream& out) const;
+
+    // Every element x becomes 1 / (exp(-slope * x) + 1) + offset, unless skip is set.
+    void activate(double slope, double offset, std::int32_t skip);
+
+  private:
+    std::vector<double> elements_;
+};
