@@ -1,6 +1,7 @@
 #include <iostream>
 
+#include "app/Dialogue.hpp"
+
 int main() {
-    std::cout << "neuronet: the network is not built yet; only its linear algebra is.\n";
-    return 0;
+    return runDialogue(std::cin, std::cout, std::cerr);
 }

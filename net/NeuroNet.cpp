@@ -1,0 +1,167 @@
+#include "net/NeuroNet.hpp"
+
+#include <cstdlib>
+#include <iostream>
+
+namespace {
+
+std::size_t at(std::int32_t i) {
+    return static_cast<std::size_t>(i);
+}
+
+}  // namespace
+
+NeuroNet::NeuroNet(Vector inputVector) : NeuroNet(std::move(inputVector), std::cout) {}
+
+NeuroNet::NeuroNet(Vector inputVector, std::ostream& out) : out_(&out) {
+    layers = 5;
+    results = std::make_unique<Vector[]>(at(layers - 1));
+    input = inputVector;
+    input.print(*out_);
+    *out_ << "NN have " << layers << " layers.\n";
+    weights = std::make_unique<Matrix[]>(at(layers - 1));
+    buildWeights();
+}
+
+// Each matrix draws its column count, then its elements, and is printed before the
+// next one is sized: the order of the draws is part of the program's behaviour.
+void NeuroNet::buildWeights() {
+    for (std::int32_t g = 0; g < layers - 1; ++g) {
+        const int draw = std::rand();
+        const std::int32_t cols = g == 0 ? draw % 9 : draw % 10;
+        const std::int32_t rows = g == 0 ? input.size() : weights[at(g - 1)].cols();
+        Matrix& matrix = weights[at(g)];
+        matrix.resize(rows, cols);
+        matrix.randomize();
+        matrix.print(*out_);
+    }
+}
+
+NeuroNet::~NeuroNet() {
+    results.reset();
+    *out_ << "Neuro result vector was deleted...\n";
+    weights.reset();
+    *out_ << "Neuro matrixs was deleted...\n";
+}
+
+const Vector& NeuroNet::layerInput(std::int32_t g) const {
+    return g == 0 ? input : results[at(g - 1)];
+}
+
+void NeuroNet::Propagate() {
+    for (std::int32_t g = 0; g < layers - 1; ++g) {
+        Vector& result = results[at(g)];
+        result = *layerInput(g).times(weights[at(g)], *out_);
+        result.activate(slope, offset, 0);
+    }
+    *out_ << "Propagate is: ";
+    output().print(*out_);
+}
+
+NeuroNet::Outcome NeuroNet::BackPropagate() {
+    return BackPropagate(std::cin);
+}
+
+NeuroNet::Outcome NeuroNet::BackPropagate(std::istream& in) {
+    Outcome outcome;
+    std::int32_t step = 1;
+    const double eta = (std::rand() % 100) / 100.0;
+    const double alpha = 0.2;
+    const double Emax = 0.2;
+    double E = 0.0;
+    std::int32_t tmp = 0;
+    const std::int32_t L = layers;
+
+    auto Delta = std::make_unique<Vector[]>(at(L - 1));
+    auto Wold = std::make_unique<Matrix[]>(at(L - 1));
+    auto dWold = std::make_unique<Matrix[]>(at(L - 1));
+    auto dW = std::make_unique<Matrix[]>(at(L - 1));
+    Vector D;
+    Vector TMP;
+    Matrix DyDs;
+
+    Propagate();
+    const Vector& y = results[at(L - 2)];
+    const std::int32_t n = y.size();
+    D.resize(n);
+    *out_ << "Enter D vector: ";
+    outcome.unreadTarget = D.input(in, *out_);
+
+    while (step != 0) {
+        E = 0.0;
+        Propagate();
+        if (step == 1) {
+            TMP = y;
+        }
+        for (std::int32_t g = 0; g <= L - 2; ++g) {
+            Wold[at(g)] = weights[at(g)];
+        }
+
+        // Error term of the output layer.
+        DyDs.resize(n, n);
+        DyDs.derivativeDiagonal(y, slope, offset);
+        Delta[at(L - 2)] = *y.minus(D, *out_)->times(DyDs, *out_);
+        Delta[at(L - 2)].print(*out_);
+
+        // Error terms of the other layers, back from the output. The weights stay
+        // transposed until the update assigns them anew from Wold.
+        for (std::int32_t k = L - 3; k >= 0; --k) {
+            const std::int32_t m = results[at(k)].size();
+            DyDs.resize(m, m);
+            DyDs.derivativeDiagonal(results[at(k)], slope, offset);
+            weights[at(k + 1)].transpose();
+            Delta[at(k)] = *Delta[at(k + 1)].times(weights[at(k + 1)], *out_)->times(DyDs, *out_);
+        }
+
+        // Weight changes, with the previous step's change carried over.
+        for (std::int32_t g = L - 2; g >= 0; --g) {
+            const Vector& X = layerInput(g);
+            const std::int32_t p = X.size();
+            const std::int32_t q = Delta[at(g)].size();
+            if (step == 1) {
+                dWold[at(g)].resize(p, q);
+            } else {
+                dWold[at(g)] = dW[at(g)];
+            }
+            dW[at(g)].resize(p, q);
+            for (std::int32_t i = 0; i < q; ++i) {
+                for (std::int32_t k = 0; k < p; ++k) {
+                    dW[at(g)].set(k, i,
+                                  (X.get(k) * (Delta[at(g)].get(i) * (1 - alpha)) +
+                                   dWold[at(g)].get(k, i) * alpha) *
+                                      (-eta));
+                }
+            }
+        }
+
+        for (std::int32_t g = 0; g <= L - 2; ++g) {
+            weights[at(g)] = *Wold[at(g)].plus(dW[at(g)], *out_);
+        }
+
+        for (std::int32_t m = 0; m < n; ++m) {
+            const double difference = y.get(m) - D.get(m);
+            E += difference * difference;
+        }
+
+        if (Emax < E) {
+            ++step;
+        } else {
+            tmp = step;
+            step = 0;
+        }
+    }
+
+    *out_ << std::endl;
+    *out_ << "-------------------------------------------------\n";
+    *out_ << "BackPropagate is over:\n\n\tFirst step is: ";
+    TMP.print(*out_);
+    *out_ << "\tD is: ";
+    D.print(*out_);
+    *out_ << "\tResult is: ";
+    y.print(*out_);
+    *out_ << "\tEmax is: " << Emax << std::endl;
+    *out_ << "\tE is: " << E << std::endl;
+    *out_ << "\tNumer of steps: " << tmp << std::endl;
+    *out_ << "-------------------------------------------------" << std::endl;
+    return outcome;
+}
