@@ -3,5 +3,5 @@
 #include "app/Dialogue.hpp"
 
 int main() {
-    return runDialogue(std::cin, std::cout, std::cerr);
+    return runProgram(std::cin, std::cout, std::cerr);
 }

@@ -58,6 +58,10 @@ void Matrix::transpose() {
     elements_.swap(transposed);
 }
 
+bool Matrix::operator==(const Matrix& other) const {
+    return rows_ == other.rows_ && cols_ == other.cols_ && elements_ == other.elements_;
+}
+
 std::unique_ptr<Matrix> Matrix::operator+(const Matrix& right) const {
     return plus(right, std::cout);
 }

@@ -45,6 +45,9 @@ class Matrix {
         return {elements_.data() + index(i) * index(cols_), index(cols_)};
     }
 
+    // Same shape and equal elements (so a matrix holding a NaN equals no matrix).
+    bool operator==(const Matrix& other) const;
+
     // Element-wise sum. On a shape mismatch: a message and a zero matrix of the right
     // operand's shape.
     std::unique_ptr<Matrix> operator+(const Matrix& right) const;

@@ -1,12 +1,28 @@
 #include "net/NeuroNet.hpp"
 
+#include <cmath>
 #include <cstdlib>
 #include <iostream>
+#include <sstream>
+#include <string>
 
 namespace {
 
 std::size_t at(std::int32_t i) {
     return static_cast<std::size_t>(i);
+}
+
+// Every activated value lies from `low` to `low` + 1, so no output comes closer to the
+// target than this: the summed squared distance of its elements from that interval.
+double smallestReachableError(const Vector& target, double low) {
+    const double high = low + 1.0;
+    double error = 0.0;
+    for (std::int32_t m = 0; m < target.size(); ++m) {
+        const double x = target.get(m);
+        const double distance = x < low ? low - x : (x > high ? x - high : 0.0);
+        error += distance * distance;
+    }
+    return error;
 }
 
 }  // namespace
@@ -58,6 +74,26 @@ void NeuroNet::Propagate() {
     output().print(*out_);
 }
 
+std::string NeuroNet::whyTrainingStops(const StepEnd& end) {
+    std::ostringstream why;
+    if (std::isnan(end.E)) {
+        why << "the error is not a number";
+    } else if (!(end.Emax < end.E)) {
+        return {};
+    } else if (end.Emax < end.smallestError) {
+        why << "the target is out of reach: every output lies between " << offset << " and "
+            << offset + 1.0 << ", so the error cannot fall below " << end.smallestError
+            << " (limit " << end.Emax << ")";
+    } else if (!end.weightsChanged) {
+        why << "the step changed no weight, so every further step would repeat the error " << end.E
+            << " (limit " << end.Emax << ")";
+    } else if (end.step >= end.stepLimit) {
+        why << "the limit " << end.Emax << " was not met in " << end.step
+            << " steps; the last error is " << end.E;
+    }
+    return why.str();
+}
+
 NeuroNet::Outcome NeuroNet::BackPropagate() {
     return BackPropagate(std::cin);
 }
@@ -86,6 +122,7 @@ NeuroNet::Outcome NeuroNet::BackPropagate(std::istream& in) {
     D.resize(n);
     *out_ << "Enter D vector: ";
     outcome.unreadTarget = D.input(in, *out_);
+    const double smallestError = smallestReachableError(D, offset);
 
     while (step != 0) {
         E = 0.0;
@@ -134,8 +171,10 @@ NeuroNet::Outcome NeuroNet::BackPropagate(std::istream& in) {
             }
         }
 
+        bool weightsChanged = false;
         for (std::int32_t g = 0; g <= L - 2; ++g) {
             weights[at(g)] = *Wold[at(g)].plus(dW[at(g)], *out_);
+            weightsChanged = weightsChanged || !(weights[at(g)] == Wold[at(g)]);
         }
 
         for (std::int32_t m = 0; m < n; ++m) {
@@ -143,7 +182,13 @@ NeuroNet::Outcome NeuroNet::BackPropagate(std::istream& in) {
             E += difference * difference;
         }
 
-        if (Emax < E) {
+        const std::string stop =
+            whyTrainingStops({E, Emax, smallestError, weightsChanged, step, stepLimit});
+        if (!stop.empty()) {
+            *out_ << "Training stopped: " << stop << std::endl;
+            outcome.limitMet = false;
+        }
+        if (Emax < E && stop.empty()) {
             ++step;
         } else {
             tmp = step;

@@ -4,6 +4,7 @@
 #include <iosfwd>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "linalg/Matrix.hpp"
 #include "linalg/Vector.hpp"
@@ -33,9 +34,29 @@ class NeuroNet {
     void Propagate();
 
     // Reads the target vector from `in` and trains until the summed squared error of
-    // the output is at most 0.2, writing two lines per step and then a report.
+    // the output is at most 0.2, writing two lines per step and then a report. Training
+    // stops early, with a line that says why, when the limit cannot be met: the target
+    // lies out of reach of the outputs, a step changed no weight, the step limit is
+    // reached, or the error is not a number.
     Outcome BackPropagate(std::istream& in);
     Outcome BackPropagate();
+
+    // The most training steps one call of BackPropagate makes.
+    static constexpr std::int32_t defaultStepLimit = 10'000'000;
+    void limitSteps(std::int32_t steps) { stepLimit = steps; }
+
+    // What decides, after a training step, whether training goes on.
+    struct StepEnd {
+        double E;              // the step's summed squared error
+        double Emax;           // the error limit
+        double smallestError;  // the least error any output allows for the target
+        bool weightsChanged;   // whether the step's update changed any weight
+        std::int32_t step;     // the step's number, from 1
+        std::int32_t stepLimit;
+    };
+    // Why training must stop after this step without having met the limit, in words for
+    // the user; empty when the limit was met or another step may still meet it.
+    static std::string whyTrainingStops(const StepEnd& end);
 
     std::int32_t layerCount() const { return layers; }
     const Matrix& weight(std::int32_t g) const { return weights[static_cast<std::size_t>(g)]; }
@@ -49,10 +70,13 @@ class NeuroNet {
     // The values that feed computed layer g.
     const Vector& layerInput(std::int32_t g) const;
     void buildWeights();
+    std::string whyTrainingStops(double E, double Emax, double smallestError, bool weightsChanged,
+                                 std::int32_t step) const;
 
     std::int32_t layers = 0;
     std::unique_ptr<Matrix[]> weights;
     Vector input;
     std::unique_ptr<Vector[]> results;
     std::ostream* out_;
+    std::int32_t stepLimit = defaultStepLimit;
 };

@@ -6,43 +6,18 @@
 #include <sstream>
 
 #include "ConsoleRun.hpp"
+#include "DialogueRun.hpp"
 #include "Structure.hpp"
 
 namespace {
 
 const std::string rule = "-------------------------------------------------";
 
-struct InProcessRun {
-    std::string out;
-    std::string err;
-    int status;
-
-    // The generator left unseeded behaves as seeded with 1.
-    InProcessRun(const std::string& input, unsigned seed = 1) {
-        std::srand(seed);
-        std::istringstream in(input);
-        std::ostringstream outText;
-        std::ostringstream errText;
-        status = runDialogue(in, outText, errText);
-        out = outText.str();
-        err = errText.str();
-    }
-};
-
-std::string lineAfter(const std::string& text, const std::string& label) {
-    const auto at = text.find(label);
-    if (at == std::string::npos) {
-        return "<missing " + label + ">";
-    }
-    const auto start = at + label.size();
-    return text.substr(start, text.find('\n', start) - start);
-}
-
 TEST(Console, TranscriptIsTheDialoguesWithTheUnseededGenerator) {
     const ConsoleRun run("1 2 3 0.5 0.5 0.5\n");
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "");
-    EXPECT_EQ(run.out, InProcessRun("1 2 3 0.5 0.5 0.5\n").out);
+    EXPECT_EQ(run.out, DialogueRun("1 2 3 0.5 0.5 0.5\n").out);
 }
 
 TEST(Console, TranscriptHasEveryPartInOrder) {
@@ -83,7 +58,7 @@ TEST(Console, TwoRunsGiveTheSameTranscript) {
 }
 
 TEST(Dialogue, ZeroInputAndNumbersOnSeparateLines) {
-    const InProcessRun run("0\n0\n0\n\n0.7\n0.7\n0.7\n");
+    const DialogueRun run("0\n0\n0\n\n0.7\n0.7\n0.7\n");
     EXPECT_EQ(run.status, 0);
     EXPECT_NE(run.out.find("element: 0.000 0.000 0.000 \nNN have 5 layers.\n"), std::string::npos);
 }
@@ -106,7 +81,7 @@ TEST(Dialogue, EveryLayerStructureRunsToItsReport) {
         for (int i = 0; i < s.cols[3]; ++i) {
             target += s.cols[2] == 0 ? "0.61 " : "0.6 ";
         }
-        const InProcessRun run("1 2 3 " + target, seed);
+        const DialogueRun run("1 2 3 " + target, seed);
         EXPECT_EQ(run.status, 0) << seed;
         EXPECT_EQ(run.out.find("Error"), std::string::npos) << seed;
         EXPECT_NE(run.out.find("Neuro matrixs was deleted...\n"), std::string::npos) << seed;
