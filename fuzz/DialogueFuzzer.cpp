@@ -15,7 +15,7 @@ namespace {
 
 // Throws away whatever is written to it.
 class NullBuffer : public std::streambuf {
-protected:
+  protected:
     std::streamsize xsputn(const char*, std::streamsize count) override { return count; }
     int_type overflow(int_type c) override { return traits_type::not_eof(c); }
 };
