@@ -78,7 +78,17 @@ std::unique_ptr<Matrix> Matrix::plus(const Matrix& right, std::ostream& out) con
     return sum;
 }
 
-void Matrix::derivativeDiagonal(Vector v, double slope, double /*offset*/) {
+bool Matrix::add(const Matrix& change) {
+    bool changed = false;
+    for (std::size_t k = 0; k < elements_.size(); ++k) {
+        const double sum = elements_[k] + change.elements_[k];
+        changed = changed || !(sum == elements_[k]);
+        elements_[k] = sum;
+    }
+    return changed;
+}
+
+void Matrix::derivativeDiagonal(const Vector& v, double slope, double /*offset*/) {
     for (std::int32_t i = 0; i < rows_; ++i) {
         for (std::int32_t j = 0; j < cols_; ++j) {
             double derivative = 0.0;

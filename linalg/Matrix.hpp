@@ -53,10 +53,15 @@ class Matrix {
     std::unique_ptr<Matrix> operator+(const Matrix& right) const;
     std::unique_ptr<Matrix> plus(const Matrix& right, std::ostream& out) const;
 
+    // Adds the change, element by element, in place: each element becomes itself plus
+    // the change's, as the sum above would make it. The shapes must agree. Returns
+    // whether any element's value changed.
+    bool add(const Matrix& change);
+
     // The derivative of the logistic 1 / (1 + exp(-slope * x)) at v's elements on the
     // diagonal, 0.0 elsewhere. The matrix keeps its shape, which must be square with no
     // more rows than v has elements. The offset does not enter.
-    void derivativeDiagonal(Vector v, double slope, double offset);
+    void derivativeDiagonal(const Vector& v, double slope, double offset);
 
   private:
     static std::size_t index(std::int32_t i) { return static_cast<std::size_t>(i); }

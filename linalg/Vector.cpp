@@ -1,8 +1,9 @@
 #include "linalg/Vector.hpp"
 
 #include <array>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <locale>
 #include <sstream>
@@ -53,6 +54,27 @@ std::optional<double> wholeNumber(const std::string& word) {
     return value;
 }
 
+// What "%4.3f " can make of a double: a sign, 309 digits, the point, three decimals
+// and the space.
+constexpr std::size_t longestElementText = 316;
+
+// Writes the element as the C library's "%4.3f " writes it and returns the length.
+// std::to_chars with three decimals rounds the exact binary value to nearest, ties to
+// even, just as the C library does; only "inf" and "nan" are short enough to need the
+// padding to the width of 4.
+std::size_t formatElement(double element, char* text) {
+    const auto [end, error] =
+        std::to_chars(text, text + longestElementText, element, std::chars_format::fixed, 3);
+    auto length = static_cast<std::size_t>(end - text);
+    if (length < 4) {
+        std::memmove(text + (4 - length), text, length);
+        std::memset(text, ' ', 4 - length);
+        length = 4;
+    }
+    text[length] = ' ';
+    return length + 1;
+}
+
 }  // namespace
 
 Vector::Vector() : elements_(1, 0.0) {}
@@ -91,13 +113,20 @@ std::optional<Vector::ReadFailure> Vector::input() {
 }
 
 void Vector::print(std::ostream& out) const {
-    // Large enough for "%4.3f " of any double: at most 309 digits before the point.
-    std::array<char, 400> text{};
+    // The whole line, its end included, goes to the stream in one write (or a few, for
+    // huge values); then the stream is flushed, as std::endl would.
+    std::array<char, 1024> line;
+    std::size_t used = 0;
     for (const double element : elements_) {
-        const int length = std::snprintf(text.data(), text.size(), "%4.3f ", element);
-        out.write(text.data(), length);
+        if (line.size() - used <= longestElementText) {
+            out.write(line.data(), static_cast<std::streamsize>(used));
+            used = 0;
+        }
+        used += formatElement(element, line.data() + used);
     }
-    out << std::endl;
+    line[used++] = '\n';
+    out.write(line.data(), static_cast<std::streamsize>(used));
+    out.flush();
 }
 
 void Vector::print() const {
@@ -113,15 +142,20 @@ std::unique_ptr<Vector> Vector::operator-(const Vector& right) const {
 }
 
 std::unique_ptr<Vector> Vector::minus(const Vector& right, std::ostream& out) const {
-    auto difference = std::make_unique<Vector>(right.size());
+    auto difference = std::make_unique<Vector>(0);
+    minus(right, *difference, out);
+    return difference;
+}
+
+void Vector::minus(const Vector& right, Vector& difference, std::ostream& out) const {
+    difference.resize(right.size());
     if (size() != right.size()) {
         out << "Error! '-' is bad operation for Vector!\n";
-        return difference;
+        return;
     }
-    for (std::int32_t i = 0; i < size(); ++i) {
-        difference->elements_[static_cast<std::size_t>(i)] = get(i) - right.get(i);
+    for (std::size_t i = 0; i < elements_.size(); ++i) {
+        difference.elements_[i] = elements_[i] - right.elements_[i];
     }
-    return difference;
 }
 
 std::unique_ptr<Vector> Vector::operator*(const Matrix& matrix) const {
@@ -129,18 +163,36 @@ std::unique_ptr<Vector> Vector::operator*(const Matrix& matrix) const {
 }
 
 std::unique_ptr<Vector> Vector::times(const Matrix& matrix, std::ostream& out) const {
-    auto product = std::make_unique<Vector>(matrix.cols());
+    auto product = std::make_unique<Vector>(0);
+    times(matrix, *product, out);
+    return product;
+}
+
+void Vector::times(const Matrix& matrix, Vector& product, std::ostream& out) const {
+    product.resize(matrix.cols());
     if (size() != matrix.rows()) {
         out << "Error '*' operation!!!\n";
-        return product;
+        return;
     }
     for (std::int32_t i = 0; i < matrix.cols(); ++i) {
-        double& sum = product->elements_[static_cast<std::size_t>(i)];
+        double sum = 0.0;
         for (std::int32_t j = 0; j < matrix.rows(); ++j) {
             sum = sum + get(j) * matrix.row(j)[static_cast<std::size_t>(i)];
         }
+        product.elements_[static_cast<std::size_t>(i)] = sum;
     }
-    return product;
+}
+
+void Vector::timesTransposed(const Matrix& matrix, Vector& product) const {
+    product.resize(matrix.rows());
+    for (std::int32_t i = 0; i < matrix.rows(); ++i) {
+        const std::span<const double> row = matrix.row(i);
+        double sum = 0.0;
+        for (std::size_t j = 0; j < row.size(); ++j) {
+            sum = sum + elements_[j] * row[j];
+        }
+        product.elements_[static_cast<std::size_t>(i)] = sum;
+    }
 }
 
 void Vector::activate(double slope, double offset, std::int32_t skip) {

@@ -50,11 +50,21 @@ class Vector {
     // of the right operand's size.
     std::unique_ptr<Vector> operator-(const Vector& right) const;
     std::unique_ptr<Vector> minus(const Vector& right, std::ostream& out) const;
+    // The same into a vector of the caller's, reusing its storage; not this vector.
+    void minus(const Vector& right, Vector& difference, std::ostream& out) const;
 
     // This vector as a row times the matrix. On a mismatch of this vector's size and
     // the matrix's row count: a message and a zero vector with one element per column.
     std::unique_ptr<Vector> operator*(const Matrix& matrix) const;
     std::unique_ptr<Vector> times(const Matrix& matrix, std::ostream& out) const;
+    // The same into a vector of the caller's, reusing its storage; not this vector.
+    void times(const Matrix& matrix, Vector& product, std::ostream& out) const;
+
+    // This vector times the transpose of the matrix, without forming the transpose:
+    // element i is the sum over j ascending, from 0.0, of element j times matrix(i, j),
+    // the very terms and order of the product with the transposed matrix. The vector's
+    // size must equal the matrix's column count.
+    void timesTransposed(const Matrix& matrix, Vector& product) const;
 
     // Every element x becomes 1 / (exp(-slope * x) + 1) + offset, unless skip is set.
     void activate(double slope, double offset, std::int32_t skip);

@@ -67,7 +67,7 @@ const Vector& NeuroNet::layerInput(std::int32_t g) const {
 void NeuroNet::Propagate() {
     for (std::int32_t g = 0; g < layers - 1; ++g) {
         Vector& result = results[at(g)];
-        result = *layerInput(g).times(weights[at(g)], *out_);
+        layerInput(g).times(weights[at(g)], result, *out_);
         result.activate(slope, offset, 0);
     }
     *out_ << "Propagate is: ";
@@ -75,11 +75,15 @@ void NeuroNet::Propagate() {
 }
 
 std::string NeuroNet::whyTrainingStops(const StepEnd& end) {
+    const bool limitMet = !(end.Emax < end.E);
+    const bool anotherStepMayMeetIt =
+        end.Emax >= end.smallestError && end.weightsChanged && end.step < end.stepLimit;
+    if (!std::isnan(end.E) && (limitMet || anotherStepMayMeetIt)) {
+        return {};  // the common case, decided without building any text
+    }
     std::ostringstream why;
     if (std::isnan(end.E)) {
         why << "the error is not a number";
-    } else if (!(end.Emax < end.E)) {
-        return {};
     } else if (end.Emax < end.smallestError) {
         why << "the target is out of reach: every output lies between " << offset << " and "
             << offset + 1.0 << ", so the error cannot fall below " << end.smallestError
@@ -108,16 +112,18 @@ NeuroNet::Outcome NeuroNet::BackPropagate(std::istream& in) {
     std::int32_t tmp = 0;
     const std::int32_t L = layers;
 
+    // The work objects live for the whole call; every step reuses their storage.
     auto Delta = std::make_unique<Vector[]>(at(L - 1));
-    auto Wold = std::make_unique<Matrix[]>(at(L - 1));
     auto dWold = std::make_unique<Matrix[]>(at(L - 1));
     auto dW = std::make_unique<Matrix[]>(at(L - 1));
     Vector D;
     Vector TMP;
     Matrix DyDs;
+    Vector difference;
+    Vector backProduct;
 
     Propagate();
-    const Vector& y = results[at(L - 2)];
+    const Vector& y = output();
     const std::int32_t n = y.size();
     D.resize(n);
     *out_ << "Enter D vector: ";
@@ -130,24 +136,25 @@ NeuroNet::Outcome NeuroNet::BackPropagate(std::istream& in) {
         if (step == 1) {
             TMP = y;
         }
-        for (std::int32_t g = 0; g <= L - 2; ++g) {
-            Wold[at(g)] = weights[at(g)];
-        }
 
-        // Error term of the output layer.
+        // Error term of the output layer: (y - D) times the derivative diagonal, which
+        // is taken at the activated values.
         DyDs.resize(n, n);
         DyDs.derivativeDiagonal(y, slope, offset);
-        Delta[at(L - 2)] = *y.minus(D, *out_)->times(DyDs, *out_);
+        y.minus(D, difference, *out_);
+        difference.times(DyDs, Delta[at(L - 2)], *out_);
         Delta[at(L - 2)].print(*out_);
 
-        // Error terms of the other layers, back from the output. The weights stay
-        // transposed until the update assigns them anew from Wold.
+        // Error terms of the other layers, back from the output: the next layer's term
+        // times the transposed weights that feed it, times the derivative diagonal. The
+        // product with the transpose is formed directly, so the weights are never
+        // transposed and need no restoring.
         for (std::int32_t k = L - 3; k >= 0; --k) {
             const std::int32_t m = results[at(k)].size();
             DyDs.resize(m, m);
             DyDs.derivativeDiagonal(results[at(k)], slope, offset);
-            weights[at(k + 1)].transpose();
-            Delta[at(k)] = *Delta[at(k + 1)].times(weights[at(k + 1)], *out_)->times(DyDs, *out_);
+            Delta[at(k + 1)].timesTransposed(weights[at(k + 1)], backProduct);
+            backProduct.times(DyDs, Delta[at(k)], *out_);
         }
 
         // Weight changes, with the previous step's change carried over.
@@ -158,28 +165,29 @@ NeuroNet::Outcome NeuroNet::BackPropagate(std::istream& in) {
             if (step == 1) {
                 dWold[at(g)].resize(p, q);
             } else {
-                dWold[at(g)] = dW[at(g)];
+                std::swap(dWold[at(g)], dW[at(g)]);  // the last change becomes the previous
             }
             dW[at(g)].resize(p, q);
             for (std::int32_t i = 0; i < q; ++i) {
+                const double share = Delta[at(g)].get(i) * (1 - alpha);
                 for (std::int32_t k = 0; k < p; ++k) {
                     dW[at(g)].set(k, i,
-                                  (X.get(k) * (Delta[at(g)].get(i) * (1 - alpha)) +
-                                   dWold[at(g)].get(k, i) * alpha) *
-                                      (-eta));
+                                  (X.get(k) * share + dWold[at(g)].get(k, i) * alpha) * (-eta));
                 }
             }
         }
 
+        // Every weight takes its change; the weights before it are the step's own.
         bool weightsChanged = false;
         for (std::int32_t g = 0; g <= L - 2; ++g) {
-            weights[at(g)] = *Wold[at(g)].plus(dW[at(g)], *out_);
-            weightsChanged = weightsChanged || !(weights[at(g)] == Wold[at(g)]);
+            if (weights[at(g)].add(dW[at(g)])) {
+                weightsChanged = true;
+            }
         }
 
         for (std::int32_t m = 0; m < n; ++m) {
-            const double difference = y.get(m) - D.get(m);
-            E += difference * difference;
+            const double error = y.get(m) - D.get(m);
+            E += error * error;
         }
 
         const std::string stop =

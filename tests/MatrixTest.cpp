@@ -247,3 +247,28 @@ TEST(MatrixDerivativeDiagonal, KeepsTheShape) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(MatrixAdd, InPlaceEqualsTheSumAndTellsWhetherAnythingChanged) {
+    Matrix weights = matrixOf({{1e16, 0.5}, {-2, 3}});
+    const Matrix change = matrixOf({{1.0, 0.25}, {0.0, -0.0}});
+    const auto sum = weights + change;
+    EXPECT_TRUE(weights.add(change));
+    EXPECT_EQ(elementsOf(weights), elementsOf(*sum));
+
+    Matrix same = matrixOf({{1e16, 5}});
+    EXPECT_FALSE(same.add(matrixOf({{1.0, -0.0}})));  // 1e16 + 1 rounds back to 1e16
+    EXPECT_EQ(elementsOf(same), (Rows{{1e16, 5}}));
+    Matrix empty(0, 3);
+    EXPECT_FALSE(empty.add(Matrix(0, 3)));
+}
+
+TEST(MatrixEquality, ComparesShapeAndEveryElement) {
+    EXPECT_TRUE(matrixOf({{1, 2}}) == matrixOf({{1, 2}}));
+    EXPECT_FALSE(matrixOf({{1, 2}}) == matrixOf({{1, 3}}));
+    EXPECT_FALSE(Matrix(2, 0) == Matrix(0, 2));
+    EXPECT_TRUE(matrixOf({{0.0}}) == matrixOf({{-0.0}}));
+}
+
+}  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <sstream>
 
@@ -313,6 +314,114 @@ TEST(VectorActivate, SkipFlagOrEmptyVectorChangesNothing) {
     Vector empty(0);
     empty.activate(0.11, 0.11, 0);
     EXPECT_EQ(empty.size(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// The print writes each element as the C library's "%4.3f " would: checked against the
+// C library itself on ties, extremes, non-finite values and random bit patterns.
+TEST(VectorPrint, MatchesTheCLibraryForEveryKindOfValue) {
+    std::vector<double> values{0.0,
+                               -0.0,
+                               std::numeric_limits<double>::denorm_min(),
+                               -std::numeric_limits<double>::min(),
+                               std::numeric_limits<double>::max(),
+                               0.0005,
+                               0.0015,
+                               -0.0005,
+                               999.9995,
+                               1e15 + 0.5,
+                               123456789012345678.0};
+    for (int k = -2000; k <= 2000; ++k) {
+        values.push_back(k / 16.0);  // exact ties at the fourth decimal
+        values.push_back(k / 1000.0);
+        values.push_back(k * 0.0005);
+    }
+    std::srand(11);
+    for (int k = 0; k < 20000; ++k) {
+        std::uint64_t bits = 0;
+        for (int part = 0; part < 4; ++part) {
+            bits = bits << 16 | static_cast<std::uint64_t>(std::rand() & 0xffff);
+        }
+        double value = 0.0;
+        std::memcpy(&value, &bits, sizeof value);
+        if (std::isfinite(value)) {
+            values.push_back(value);
+        }
+        values.push_back(std::ldexp(static_cast<double>(bits >> 11), -50 + k % 60));
+    }
+    for (const double value : values) {
+        ASSERT_EQ(printOf(vectorOf({value})), printed(value) + "\n") << value;
+    }
+}
+
+TEST(VectorPrint, MatchesTheCLibraryForInfinitiesAndNaNs) {
+    // No number read is infinite, so they are made by overflow: 1e300 * 1e300, and
+    // infinity minus infinity for a NaN.
+    std::ostringstream silent;
+    const auto infinities = vectorOf({1e300, -1e300}).times(matrixOf({{1e300}, {0.0}}), silent);
+    const auto both =
+        vectorOf({1e300, -1e300}).times(matrixOf({{1e300, 0.0}, {0.0, 1e300}}), silent);
+    const auto nan = infinities->minus(*infinities, silent);
+    std::string expected;
+    for (const Vector* vector : {both.get(), nan.get()}) {
+        expected.clear();
+        for (std::int32_t i = 0; i < vector->size(); ++i) {
+            expected += printed(vector->get(i));
+        }
+        EXPECT_EQ(printOf(*vector), expected + "\n");
+    }
+    EXPECT_TRUE(std::isinf(both->get(0)) && std::isinf(both->get(1)));
+    EXPECT_TRUE(std::isnan(nan->get(0)));
+    EXPECT_EQ(printOf(*both), " inf -inf \n");
+}
+
+}  // namespace
+
+namespace {
+
+// The products into a caller's vector reuse its storage and give exactly what the
+// operators give.
+TEST(VectorProductInto, GivesWhatTheOperatorsGive) {
+    std::srand(21);
+    Matrix matrix(4, 3);
+    matrix.randomize();
+    const Vector v = vectorOf({0.3, -1.7, 2.25, 1e-3});
+    Vector product = vectorOf({5, 5, 5, 5, 5, 5});
+    std::ostringstream out;
+    v.times(matrix, product, out);
+    EXPECT_EQ(elementsOf(product), elementsOf(*(v * matrix)));
+    Vector difference(7);
+    v.minus(vectorOf({1, 2, 3, 4}), difference, out);
+    EXPECT_EQ(elementsOf(difference), elementsOf(*(v - vectorOf({1, 2, 3, 4}))));
+    v.minus(Vector(2), difference, out);
+    EXPECT_EQ(elementsOf(difference), Elements(2, 0.0));
+    Vector(2).times(matrix, product, out);
+    EXPECT_EQ(elementsOf(product), Elements(3, 0.0));
+    EXPECT_EQ(out.str(), "Error! '-' is bad operation for Vector!\nError '*' operation!!!\n");
+}
+
+// The product with the transpose, formed directly, equals the product with the matrix
+// transposed in place, bit for bit.
+TEST(VectorProductInto, TransposedEqualsTransposingFirst) {
+    for (const unsigned seed : {1u, 2u, 3u, 4u}) {
+        std::srand(seed);
+        const std::int32_t rows = 1 + std::rand() % 9;
+        const std::int32_t cols = std::rand() % 10;
+        Matrix matrix(rows, cols);
+        matrix.randomize();
+        std::vector<double> values;
+        for (std::int32_t j = 0; j < cols; ++j) {
+            values.push_back((std::rand() % 2001 - 1000) / 3.0);
+        }
+        const Vector v = vectorOf(values);
+        Vector direct;
+        v.timesTransposed(matrix, direct);
+        matrix.transpose();
+        EXPECT_EQ(elementsOf(direct), elementsOf(*(v * matrix))) << seed;
+    }
 }
 
 }  // namespace
