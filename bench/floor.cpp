@@ -22,7 +22,8 @@ int main(int argc, char** argv) {
     while (at + 4 <= pieces.size()) {
         std::uint32_t length = 0;
         for (int byte = 3; byte >= 0; --byte) {
-            length = length << 8 | static_cast<unsigned char>(pieces[at + static_cast<std::size_t>(byte)]);
+            length = length << 8 |
+                     static_cast<unsigned char>(pieces[at + static_cast<std::size_t>(byte)]);
         }
         at += 4;
         if (write(1, pieces.data() + at, length) != static_cast<ssize_t>(length)) {

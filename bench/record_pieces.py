@@ -22,8 +22,7 @@ def main(trace_path: str, pieces_path: str) -> int:
             data = bytes.fromhex(match.group(1).replace("\\x", ""))
             pieces.write(struct.pack("<I", len(data)) + data)
             count += 1
-    print(f"{count} pieces", file=sys.stderr)
-    return 0
+    return 0 if count else 1
 
 
 if __name__ == "__main__":

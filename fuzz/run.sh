@@ -7,7 +7,7 @@ source_dir=$1
 build_dir=$2
 seconds=$3
 cmake -S "$source_dir" -B "$build_dir" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DNEURONET_FUZZ=ON -DNEURONET_SANITIZE=ON -DNEURONET_TESTS=OFF > "$build_dir.configure.log" 2>&1 ||
+    -DNEURONET_FUZZ=ON -DNEURONET_SANITIZE=ON -DNEURONET_TESTS=OFF -DNEURONET_BENCH=OFF > "$build_dir.configure.log" 2>&1 ||
     { cat "$build_dir.configure.log"; exit 1; }
 cmake --build "$build_dir" --target dialogue_fuzzer -j2
 # New inputs go to a scratch corpus; the committed one is only read.
