@@ -25,6 +25,16 @@ double smallestReachableError(const Vector& target, double low) {
     return error;
 }
 
+// The summed squared difference of output and target, over the elements in order.
+double squaredError(const Vector& y, const Vector& target) {
+    double error = 0.0;
+    for (std::int32_t m = 0; m < y.size(); ++m) {
+        const double difference = y.get(m) - target.get(m);
+        error += difference * difference;
+    }
+    return error;
+}
+
 }  // namespace
 
 NeuroNet::NeuroNet(Vector inputVector) : NeuroNet(std::move(inputVector), std::cout) {}
@@ -102,93 +112,50 @@ NeuroNet::Outcome NeuroNet::BackPropagate() {
     return BackPropagate(std::cin);
 }
 
+// The work objects of one training call. They live for the whole call, and every step
+// reuses their storage.
+struct NeuroNet::Work {
+    explicit Work(std::int32_t computedLayers)
+        : Delta(std::make_unique<Vector[]>(at(computedLayers))),
+          dWold(std::make_unique<Matrix[]>(at(computedLayers))),
+          dW(std::make_unique<Matrix[]>(at(computedLayers))) {}
+
+    std::unique_ptr<Vector[]> Delta;  // the error term of every computed layer
+    std::unique_ptr<Matrix[]> dWold;  // the previous step's weight changes
+    std::unique_ptr<Matrix[]> dW;     // this step's weight changes
+    Vector D;                         // the target
+    Vector TMP;                       // the first step's output, for the report
+    Matrix DyDs;                      // the derivative diagonal of one layer
+    Vector difference;                // the output minus the target
+    Vector backProduct;               // an error term times transposed weights
+};
+
 NeuroNet::Outcome NeuroNet::BackPropagate(std::istream& in) {
     Outcome outcome;
     std::int32_t step = 1;
     const double eta = (std::rand() % 100) / 100.0;
-    const double alpha = 0.2;
     const double Emax = 0.2;
     double E = 0.0;
     std::int32_t tmp = 0;
-    const std::int32_t L = layers;
-
-    // The work objects live for the whole call; every step reuses their storage.
-    auto Delta = std::make_unique<Vector[]>(at(L - 1));
-    auto dWold = std::make_unique<Matrix[]>(at(L - 1));
-    auto dW = std::make_unique<Matrix[]>(at(L - 1));
-    Vector D;
-    Vector TMP;
-    Matrix DyDs;
-    Vector difference;
-    Vector backProduct;
+    Work work(layers - 1);
 
     Propagate();
     const Vector& y = output();
-    const std::int32_t n = y.size();
-    D.resize(n);
+    work.D.resize(y.size());
     *out_ << "Enter D vector: ";
-    outcome.unreadTarget = D.input(in, *out_);
-    const double smallestError = smallestReachableError(D, offset);
+    outcome.unreadTarget = work.D.input(in, *out_);
+    const double smallestError = smallestReachableError(work.D, offset);
 
     while (step != 0) {
-        E = 0.0;
         Propagate();
         if (step == 1) {
-            TMP = y;
+            work.TMP = y;
         }
-
-        // Error term of the output layer: (y - D) times the derivative diagonal, which
-        // is taken at the activated values.
-        DyDs.resize(n, n);
-        DyDs.derivativeDiagonal(y, slope, offset);
-        y.minus(D, difference, *out_);
-        difference.times(DyDs, Delta[at(L - 2)], *out_);
-        Delta[at(L - 2)].print(*out_);
-
-        // Error terms of the other layers, back from the output: the next layer's term
-        // times the transposed weights that feed it, times the derivative diagonal. The
-        // product with the transpose is formed directly, so the weights are never
-        // transposed and need no restoring.
-        for (std::int32_t k = L - 3; k >= 0; --k) {
-            const std::int32_t m = results[at(k)].size();
-            DyDs.resize(m, m);
-            DyDs.derivativeDiagonal(results[at(k)], slope, offset);
-            Delta[at(k + 1)].timesTransposed(weights[at(k + 1)], backProduct);
-            backProduct.times(DyDs, Delta[at(k)], *out_);
-        }
-
-        // Weight changes, with the previous step's change carried over.
-        for (std::int32_t g = L - 2; g >= 0; --g) {
-            const Vector& X = layerInput(g);
-            const std::int32_t p = X.size();
-            const std::int32_t q = Delta[at(g)].size();
-            if (step == 1) {
-                dWold[at(g)].resize(p, q);
-            } else {
-                std::swap(dWold[at(g)], dW[at(g)]);  // the last change becomes the previous
-            }
-            dW[at(g)].resize(p, q);
-            for (std::int32_t i = 0; i < q; ++i) {
-                const double share = Delta[at(g)].get(i) * (1 - alpha);
-                for (std::int32_t k = 0; k < p; ++k) {
-                    dW[at(g)].set(k, i,
-                                  (X.get(k) * share + dWold[at(g)].get(k, i) * alpha) * (-eta));
-                }
-            }
-        }
-
-        // Every weight takes its change; the weights before it are the step's own.
-        bool weightsChanged = false;
-        for (std::int32_t g = 0; g <= L - 2; ++g) {
-            if (weights[at(g)].add(dW[at(g)])) {
-                weightsChanged = true;
-            }
-        }
-
-        for (std::int32_t m = 0; m < n; ++m) {
-            const double error = y.get(m) - D.get(m);
-            E += error * error;
-        }
+        computeErrorTerms(work);
+        computeWeightChanges(work, step == 1, eta);
+        const bool weightsChanged = applyWeightChanges(work);
+        // The error of the output this step started from, before its update.
+        E = squaredError(y, work.D);
 
         const std::string stop =
             whyTrainingStops({E, Emax, smallestError, weightsChanged, step, stepLimit});
@@ -203,18 +170,81 @@ NeuroNet::Outcome NeuroNet::BackPropagate(std::istream& in) {
             step = 0;
         }
     }
+    writeReport(work, Emax, E, tmp);
+    return outcome;
+}
 
+// The error terms from the output layer back to the first computed layer, each the
+// layer's error times its derivative diagonal, taken at the activated values. Writes
+// the output layer's term.
+void NeuroNet::computeErrorTerms(Work& work) {
+    const Vector& y = output();
+    Vector& outputDelta = work.Delta[at(layers - 2)];
+    work.DyDs.resize(y.size(), y.size());
+    work.DyDs.derivativeDiagonal(y, slope, offset);
+    y.minus(work.D, work.difference, *out_);
+    work.difference.times(work.DyDs, outputDelta, *out_);
+    outputDelta.print(*out_);
+
+    // A hidden layer's error is the next layer's term times the transposed weights that
+    // feed it. The product with the transpose is formed directly, so the weights are
+    // never transposed and need no restoring.
+    for (std::int32_t k = layers - 3; k >= 0; --k) {
+        const Vector& values = results[at(k)];
+        work.DyDs.resize(values.size(), values.size());
+        work.DyDs.derivativeDiagonal(values, slope, offset);
+        work.Delta[at(k + 1)].timesTransposed(weights[at(k + 1)], work.backProduct);
+        work.backProduct.times(work.DyDs, work.Delta[at(k)], *out_);
+    }
+}
+
+// Every weight's change: its share of the layer's error term for its input value, plus
+// alpha times the previous step's change, all times the negated learning rate.
+void NeuroNet::computeWeightChanges(Work& work, bool firstStep, double eta) {
+    const double alpha = 0.2;
+    for (std::int32_t g = layers - 2; g >= 0; --g) {
+        const Vector& X = layerInput(g);
+        const Vector& delta = work.Delta[at(g)];
+        Matrix& dWold = work.dWold[at(g)];
+        Matrix& dW = work.dW[at(g)];
+        if (firstStep) {
+            dWold.resize(X.size(), delta.size());
+        } else {
+            std::swap(dWold, dW);  // the last change becomes the previous one
+        }
+        dW.resize(X.size(), delta.size());
+        for (std::int32_t i = 0; i < delta.size(); ++i) {
+            const double share = delta.get(i) * (1 - alpha);
+            for (std::int32_t k = 0; k < X.size(); ++k) {
+                dW.set(k, i, (X.get(k) * share + dWold.get(k, i) * alpha) * (-eta));
+            }
+        }
+    }
+}
+
+// Adds every change to its weight; returns whether any weight changed.
+bool NeuroNet::applyWeightChanges(const Work& work) {
+    bool changed = false;
+    for (std::int32_t g = 0; g <= layers - 2; ++g) {
+        if (weights[at(g)].add(work.dW[at(g)])) {
+            changed = true;
+        }
+    }
+    return changed;
+}
+
+void NeuroNet::writeReport(const Work& work, double Emax, double E, std::int32_t steps) const {
+    const char* const rule = "-------------------------------------------------";
     *out_ << std::endl;
-    *out_ << "-------------------------------------------------\n";
+    *out_ << rule << '\n';
     *out_ << "BackPropagate is over:\n\n\tFirst step is: ";
-    TMP.print(*out_);
+    work.TMP.print(*out_);
     *out_ << "\tD is: ";
-    D.print(*out_);
+    work.D.print(*out_);
     *out_ << "\tResult is: ";
-    y.print(*out_);
+    output().print(*out_);
     *out_ << "\tEmax is: " << Emax << std::endl;
     *out_ << "\tE is: " << E << std::endl;
-    *out_ << "\tNumer of steps: " << tmp << std::endl;
-    *out_ << "-------------------------------------------------" << std::endl;
-    return outcome;
+    *out_ << "\tNumer of steps: " << steps << std::endl;
+    *out_ << rule << std::endl;
 }

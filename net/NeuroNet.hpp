@@ -67,9 +67,15 @@ class NeuroNet {
     static constexpr double slope = 0.11;
     static constexpr double offset = 0.11;
 
+    struct Work;
+
     // The values that feed computed layer g.
     const Vector& layerInput(std::int32_t g) const;
     void buildWeights();
+    void computeErrorTerms(Work& work);
+    void computeWeightChanges(Work& work, bool firstStep, double eta);
+    bool applyWeightChanges(const Work& work);
+    void writeReport(const Work& work, double Emax, double E, std::int32_t steps) const;
     std::string whyTrainingStops(double E, double Emax, double smallestError, bool weightsChanged,
                                  std::int32_t step) const;
 
