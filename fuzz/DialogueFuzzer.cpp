@@ -14,7 +14,7 @@ namespace {
 
 // Keeps every input fast under the sanitizers; stopping at the limit is itself a path
 // worth fuzzing.
-constexpr std::int32_t fuzzStepLimit = 2000;
+constexpr std::int32_t fuzzStepLimit = 500;
 
 }  // namespace
 

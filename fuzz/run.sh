@@ -14,5 +14,6 @@ cmake --build "$build_dir" --target dialogue_fuzzer -j2
 scratch="$build_dir/corpus"
 mkdir -p "$scratch" "$build_dir/artifacts"
 "$build_dir/fuzz/dialogue_fuzzer" "$scratch" "$source_dir/fuzz/corpus" \
-    -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 -max_len=512 \
+    -dict="$source_dir/fuzz/dialogue.dict" -max_total_time="$seconds" -timeout=20 \
+    -rss_limit_mb=2048 -max_len=512 \
     -artifact_prefix="$build_dir/artifacts/" -print_final_stats=1
