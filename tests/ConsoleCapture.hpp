@@ -18,3 +18,18 @@ class ConsoleCapture {
     std::ostringstream text_;
     std::streambuf* saved_;
 };
+
+// How often the printer flushes the stream that it writes to.
+template <typename Printer>
+int flushesOf(Printer print) {
+    struct FlushCounter : std::stringbuf {
+        int flushes = 0;
+        int sync() override {
+            ++flushes;
+            return 0;
+        }
+    } counter;
+    std::ostream out(&counter);
+    print(out);
+    return counter.flushes;
+}

@@ -57,35 +57,4 @@ TEST(Console, TwoRunsGiveTheSameTranscript) {
     EXPECT_EQ(first.out, second.out);
 }
 
-TEST(Dialogue, ZeroInputAndNumbersOnSeparateLines) {
-    const DialogueRun run("0\n0\n0\n\n0.7\n0.7\n0.7\n");
-    EXPECT_EQ(run.status, 0);
-    EXPECT_NE(run.out.find("element: 0.000 0.000 0.000 \nNN have 5 layers.\n"), std::string::npos);
-}
-
-TEST(Dialogue, EveryLayerStructureRunsToItsReport) {
-    const std::vector<std::function<bool(const Structure&)>> shapes{
-        [](const Structure& s) { return s.cols[0] == 0; },
-        [](const Structure& s) { return s.cols[1] == 0; },
-        [](const Structure& s) { return s.cols[2] == 0; },
-        [](const Structure& s) { return s.cols[3] == 0; },
-        [](const Structure& s) { return s.cols[0] == 8 && s.cols[1] == 9 && s.cols[2] == 9; },
-    };
-    for (const auto& shape : shapes) {
-        const unsigned seed = seedWhere(shape);
-        ASSERT_NE(seed, 0u);
-        const Structure s = structureAfterSeed(seed);
-        // A target at the output of a layer that follows an empty one is met at once;
-        // elsewhere 0.6 is within reach.
-        std::string target;
-        for (int i = 0; i < s.cols[3]; ++i) {
-            target += s.cols[2] == 0 ? "0.61 " : "0.6 ";
-        }
-        const DialogueRun run("1 2 3 " + target, seed);
-        EXPECT_EQ(run.status, 0) << seed;
-        EXPECT_EQ(run.out.find("Error"), std::string::npos) << seed;
-        EXPECT_NE(run.out.find("Neuro matrixs was deleted...\n"), std::string::npos) << seed;
-    }
-}
-
 }  // namespace

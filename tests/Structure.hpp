@@ -3,7 +3,6 @@
 #include <array>
 #include <cstdlib>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -40,13 +39,4 @@ inline unsigned seedWhere(const std::function<bool(const Structure&)>& wanted) {
         }
     }
     return 0;
-}
-
-inline std::vector<std::string> linesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
 }
