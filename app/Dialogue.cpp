@@ -67,9 +67,9 @@ int runDialogue(std::istream& in, std::ostream& out, std::ostream& err, std::int
         reportUnread(err, "the target vector D", *outcome.unreadTarget);
     }
     if (unreadInput || outcome.unreadTarget) {
-        return unreadNumber;
+        return exit_status::unreadNumber;
     }
-    return outcome.limitMet ? limitMet : limitNotMet;
+    return outcome.limitMet ? exit_status::limitMet : exit_status::limitNotMet;
 }
 
 int runProgram(std::istream& in, std::ostream& out, std::ostream& err) {
@@ -82,5 +82,5 @@ int runProgram(std::istream& in, std::ostream& out, std::ostream& err) {
         out.flush();
         err << "neuronet: " << failure.what() << std::endl;
     }
-    return fatalError;
+    return exit_status::fatalError;
 }
