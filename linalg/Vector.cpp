@@ -63,8 +63,8 @@ constexpr std::size_t longestElementText = 316;
 // even, just as the C library does; only "inf" and "nan" are short enough to need the
 // padding to the width of 4.
 std::size_t formatElement(double element, char* text) {
-    const auto [end, error] =
-        std::to_chars(text, text + longestElementText, element, std::chars_format::fixed, 3);
+    const char* const end =
+        std::to_chars(text, text + longestElementText, element, std::chars_format::fixed, 3).ptr;
     auto length = static_cast<std::size_t>(end - text);
     if (length < 4) {
         std::memmove(text + (4 - length), text, length);

@@ -76,8 +76,6 @@ class NeuroNet {
     void computeWeightChanges(Work& work, bool firstStep, double eta);
     bool applyWeightChanges(const Work& work);
     void writeReport(const Work& work, double Emax, double E, std::int32_t steps) const;
-    std::string whyTrainingStops(double E, double Emax, double smallestError, bool weightsChanged,
-                                 std::int32_t step) const;
 
     std::int32_t layers = 0;
     std::unique_ptr<Matrix[]> weights;
