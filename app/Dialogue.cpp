@@ -9,10 +9,6 @@
 #include "linalg/Vector.hpp"
 #include "net/NeuroNet.hpp"
 
-namespace {
-
-// The offending text as it can safely stand in one line of a terminal: quoted, control
-// and non-ASCII bytes escaped, and cut short when long.
 std::string quoted(const std::string& text) {
     constexpr std::size_t shown = 40;
     std::string result = "\"";
@@ -33,6 +29,8 @@ std::string quoted(const std::string& text) {
     return result;
 }
 
+namespace {
+
 void reportUnread(std::ostream& err, const char* vector, const Vector::ReadFailure& failure) {
     err << "neuronet: cannot read element [" << failure.index << "] of " << vector << ": ";
     if (failure.found.empty()) {
@@ -45,11 +43,8 @@ void reportUnread(std::ostream& err, const char* vector, const Vector::ReadFailu
 
 }  // namespace
 
-int runDialogue(std::istream& in, std::ostream& out, std::ostream& err) {
-    return runDialogue(in, out, err, NeuroNet::defaultStepLimit);
-}
-
-int runDialogue(std::istream& in, std::ostream& out, std::ostream& err, std::int32_t stepLimit) {
+int runDialogue(std::istream& in, std::ostream& out, std::ostream& err,
+                const DialogueOptions& options) {
     Vector a(3);
     const auto unreadInput = a.input(in, out);
     if (unreadInput) {
@@ -59,8 +54,11 @@ int runDialogue(std::istream& in, std::ostream& out, std::ostream& err, std::int
     NeuroNet::Outcome outcome;
     {
         NeuroNet NEURO(a, out);
-        NEURO.limitSteps(stepLimit);
+        NEURO.limitSteps(options.stepLimit);
         outcome = NEURO.BackPropagate(in);
+        if (options.trained) {
+            options.trained(NEURO);
+        }
     }
     out.flush();
     if (outcome.unreadTarget) {

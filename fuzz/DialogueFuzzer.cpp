@@ -29,6 +29,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
     NullStream out;
     NullStream err;
-    runDialogue(in, out, err, fuzzStepLimit);
+    runDialogue(in, out, err, {.stepLimit = fuzzStepLimit, .trained = {}});
     return 0;
 }

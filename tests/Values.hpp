@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdio>
-#include <cstdlib>
 #include <initializer_list>
 #include <sstream>
 #include <string>
@@ -13,14 +12,14 @@
 // Vectors have no element setter: tests build them the way the program does, by
 // reading them, with every value written in a form that reads back exactly.
 inline Vector vectorOf(const std::vector<double>& values) {
-    std::string text;
+    std::ostringstream text;
     for (const double value : values) {
-        char buffer[40];
-        std::snprintf(buffer, sizeof buffer, "%.17g ", value);
-        text += buffer;
+        char number[40];
+        std::snprintf(number, sizeof number, "%.17g ", value);
+        text << number;
     }
     Vector vector(static_cast<std::int32_t>(values.size()));
-    std::istringstream in(text);
+    std::istringstream in(text.str());
     std::ostringstream prompts;
     vector.input(in, prompts);
     return vector;
@@ -35,9 +34,8 @@ inline std::vector<double> elementsOf(const Vector& vector) {
 }
 
 inline Matrix matrixOf(std::initializer_list<std::initializer_list<double>> rows) {
-    const auto rowCount = static_cast<std::int32_t>(rows.size());
-    const auto colCount = rowCount == 0 ? 0 : static_cast<std::int32_t>(rows.begin()->size());
-    Matrix matrix(rowCount, colCount);
+    Matrix matrix(static_cast<std::int32_t>(rows.size()),
+                  rows.size() == 0 ? 0 : static_cast<std::int32_t>(rows.begin()->size()));
     std::int32_t i = 0;
     for (const auto& row : rows) {
         std::int32_t j = 0;
@@ -58,20 +56,9 @@ inline std::vector<std::vector<double>> elementsOf(const Matrix& matrix) {
     return rows;
 }
 
-// The C library's own sequence after std::srand(seed), for checking the order of draws.
-inline std::vector<int> drawsAfterSeed(unsigned seed, int count) {
-    std::srand(seed);
-    std::vector<int> draws;
-    for (int i = 0; i < count; ++i) {
-        draws.push_back(std::rand());
-    }
-    std::srand(seed);
-    return draws;
-}
-
-// What "%4.3f " makes of a value, through the C library itself.
-inline std::string printed(double value) {
-    char buffer[400];
-    std::snprintf(buffer, sizeof buffer, "%4.3f ", value);
-    return buffer;
+// What the C library's printf makes of a value.
+inline std::string printed(const char* format, double value) {
+    char text[400];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
 }

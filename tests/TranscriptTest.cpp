@@ -1,0 +1,108 @@
+// Every dialogue in tests/transcripts, made by an independent model of the program, replayed
+// in-process: standard output, standard error and exit status must match exactly, and the
+// final weights to the last bit (the transcript shows three decimals; a changed order of
+// summation shows only in the weights).
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <bit>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "app/Dialogue.hpp"
+
+namespace {
+
+std::string fileText(const std::string& name) {
+    std::ifstream file(TRANSCRIPTS_DIR "/" + name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), {}};
+}
+
+// A line of cases.tsv: the name, the seed for std::srand, the step limit, the exit status.
+struct Case {
+    std::string name, seed, limit, status;
+};
+
+std::vector<Case> cases() {
+    std::istringstream table(fileText("cases.tsv"));
+    std::vector<Case> all;
+    for (std::string line; std::getline(table, line);) {
+        std::istringstream fields(line);
+        if (Case c; line[0] != '#' && fields >> c.name >> c.seed >> c.limit >> c.status) {
+            all.push_back(c);
+        }
+    }
+    return all;
+}
+
+// The number of the first line where the texts part, and both versions of that line.
+std::string firstDifference(const std::string& want, const std::string& got) {
+    const auto at = static_cast<std::size_t>(
+        std::mismatch(want.begin(), want.end(), got.begin(), got.end()).first - want.begin());
+    const std::size_t start = at == 0 ? 0 : want.rfind('\n', at - 1) + 1;
+    const auto lineOf = [start](const std::string& text) {
+        return '"' + text.substr(start, text.find('\n', start) - start) + '"';
+    };
+    return "line " + std::to_string(std::count(want.begin(), want.begin() + start, '\n') + 1) +
+           ": expected " + lineOf(want) + ", actual " + lineOf(got);
+}
+
+// The first weight whose bits differ from the transcript's, or "" when every one agrees.
+std::string firstWeightDifference(std::istream&& expected, const NeuroNet& net) {
+    for (std::int32_t g = 0; g < net.layerCount() - 1; ++g) {
+        const Matrix& w = net.weight(g);
+        std::int32_t rows = -1, cols = -1;
+        if (!(expected >> rows >> cols) || rows != w.rows() || cols != w.cols()) {
+            return "weights[" + std::to_string(g) + "] has another shape";
+        }
+        for (std::int32_t k = 0; k < rows * cols; ++k) {
+            std::string want;
+            expected >> want;
+            const double got = w.get(k / cols, k % cols);
+            if (std::bit_cast<std::uint64_t>(std::strtod(want.c_str(), nullptr)) !=
+                std::bit_cast<std::uint64_t>(got)) {
+                return "weights[" + std::to_string(g) + "] element " + std::to_string(k) +
+                       ": expected " + want + ", actual " + std::to_string(got);
+            }
+        }
+    }
+    return "";
+}
+
+class Transcript : public testing::TestWithParam<Case> {};
+
+TEST_P(Transcript, IsReplayedExactly) {
+    std::srand(1);
+    if (std::rand() != 1804289383 || std::rand() != 846930886 || std::rand() != 1681692777) {
+        GTEST_SKIP() << "this C library's rand is not the one the transcripts were made with, "
+                        "so it draws other networks";
+    }
+    const Case& c = GetParam();
+    std::istringstream in(fileText(c.name + ".in"));
+    std::ostringstream out, err;
+    std::string weights = "training never ended";
+    const auto compareWeights = [&](const NeuroNet& net) {
+        weights = firstWeightDifference(std::istringstream(fileText(c.name + ".weights")), net);
+    };
+    std::srand(static_cast<unsigned>(std::stoul(c.seed)));
+    const int status =
+        runDialogue(in, out, err,
+                    {.stepLimit = c.limit == "-" ? NeuroNet::defaultStepLimit : std::stoi(c.limit),
+                     .trained = compareWeights});
+    const std::string wantOut = fileText(c.name + ".out"), wantErr = fileText(c.name + ".err");
+    EXPECT_TRUE(out.str() == wantOut) << "standard output, " << firstDifference(wantOut, out.str());
+    EXPECT_TRUE(err.str() == wantErr) << "standard error, " << firstDifference(wantErr, err.str());
+    EXPECT_EQ(std::to_string(status), c.status);
+    EXPECT_EQ(weights, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, Transcript, testing::ValuesIn(cases()),
+                         [](const testing::TestParamInfo<Case>& info) {
+                             std::string name = info.param.name;
+                             std::replace(name.begin(), name.end(), '-', '_');
+                             return name;
+                         });
+
+}  // namespace
