@@ -6,6 +6,7 @@
 #include <new>
 #include <string>
 
+#include "app/CommandLine.hpp"
 #include "linalg/Vector.hpp"
 #include "net/NeuroNet.hpp"
 
@@ -31,7 +32,9 @@ std::string quoted(const std::string& text) {
 
 namespace {
 
-void reportUnread(std::ostream& err, const char* vector, const Vector::ReadFailure& failure) {
+void reportUnread(std::ostream& out, std::ostream& err, const char* vector,
+                  const Vector::ReadFailure& failure) {
+    out.flush();  // the diagnostic follows the prompt it answers
     err << "neuronet: cannot read element [" << failure.index << "] of " << vector << ": ";
     if (failure.found.empty()) {
         err << "the input ended";
@@ -41,6 +44,13 @@ void reportUnread(std::ostream& err, const char* vector, const Vector::ReadFailu
     err << std::endl;
 }
 
+// What was written so far goes out first, if it still can; then the one line.
+void reportFatal(std::ostream& out, std::ostream& err, const char* why) {
+    out.exceptions(std::ios::goodbit);
+    out.flush();
+    err << "neuronet: " << why << std::endl;
+}
+
 }  // namespace
 
 int runDialogue(std::istream& in, std::ostream& out, std::ostream& err,
@@ -48,37 +58,37 @@ int runDialogue(std::istream& in, std::ostream& out, std::ostream& err,
     Vector a(3);
     const auto unreadInput = a.input(in, out);
     if (unreadInput) {
-        out.flush();  // keep the diagnostic after the prompt it answers
-        reportUnread(err, "the input vector", *unreadInput);
+        reportUnread(out, err, "the input vector", *unreadInput);
     }
     NeuroNet::Outcome outcome;
     {
         NeuroNet NEURO(a, out);
         NEURO.limitSteps(options.stepLimit);
-        outcome = NEURO.BackPropagate(in);
+        outcome = NEURO.BackPropagate(in, [&](const Vector::ReadFailure& failure) {
+            reportUnread(out, err, "the target vector D", failure);
+        });
         if (options.trained) {
             options.trained(NEURO);
         }
     }
     out.flush();
-    if (outcome.unreadTarget) {
-        reportUnread(err, "the target vector D", *outcome.unreadTarget);
-    }
     if (unreadInput || outcome.unreadTarget) {
         return exit_status::unreadNumber;
     }
     return outcome.limitMet ? exit_status::limitMet : exit_status::limitNotMet;
 }
 
-int runProgram(std::istream& in, std::ostream& out, std::ostream& err) {
+int runProgram(const CommandLine& command, std::istream& in, std::ostream& out, std::ostream& err) {
+    out.exceptions(std::ios::badbit);
     try {
-        return runDialogue(in, out, err);
+        const int status =
+            command.runsDialogue() ? runDialogue(in, out, err) : command.answer(out, err);
+        out.flush();
+        return status;
     } catch (const std::bad_alloc&) {
-        out.flush();
-        err << "neuronet: out of memory" << std::endl;
+        reportFatal(out, err, "out of memory");
     } catch (const std::exception& failure) {
-        out.flush();
-        err << "neuronet: " << failure.what() << std::endl;
+        reportFatal(out, err, failure.what());
     }
     return exit_status::fatalError;
 }

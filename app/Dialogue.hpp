@@ -7,12 +7,15 @@
 
 #include "net/NeuroNet.hpp"
 
+class CommandLine;
+
 // Exit statuses of a run.
 namespace exit_status {
 constexpr int limitMet = 0;      // every number was read and training met its error limit
 constexpr int limitNotMet = 1;   // training stopped before meeting the limit
 constexpr int unreadNumber = 2;  // a number could not be read
-constexpr int fatalError = 3;    // the run could not go on (memory ran out)
+constexpr int fatalError = 3;    // the run could not go on: memory, or the console failed
+constexpr int usage = 64;        // the command line was wrong (EX_USAGE of sysexits.h)
 }  // namespace exit_status
 
 struct DialogueOptions {
@@ -31,6 +34,8 @@ int runDialogue(std::istream& in, std::ostream& out, std::ostream& err,
 // non-ASCII bytes escaped, and cut after 40 characters.
 std::string quoted(const std::string& text);
 
-// runDialogue, with a failure that escapes it (memory exhaustion) reported on `err` as
-// one line and the status exit_status::fatalError.
-int runProgram(std::istream& in, std::ostream& out, std::ostream& err);
+// What the command line asks for: the dialogue, or its answer to an option or a misuse.
+// A write to `out` that fails ends the run at once. Such a failure, a failed read and
+// memory exhaustion are reported on `err` as one line, with the status
+// exit_status::fatalError.
+int runProgram(const CommandLine& command, std::istream& in, std::ostream& out, std::ostream& err);

@@ -1,7 +1,35 @@
-#include <iostream>
+#include <unistd.h>
 
+#include <cstdlib>
+#include <iostream>
+#include <new>
+#include <span>
+
+#include "app/CommandLine.hpp"
+#include "app/ConsoleBuffer.hpp"
 #include "app/Dialogue.hpp"
 
-int main() {
-    return runProgram(std::cin, std::cout, std::cerr);
+namespace {
+
+// The console in static storage, at hand however little memory is left.
+ConsoleBuffer standardInput(STDIN_FILENO, "standard input");
+ConsoleBuffer standardOutput(STDOUT_FILENO, "standard output");
+
+// Memory has run out. Throwing needs memory too, so the run ends here: what was written
+// goes out, then the one line that says why.
+void outOfMemory() {
+    standardOutput.drain();
+    constexpr char message[] = "neuronet: out of memory\n";
+    [[maybe_unused]] const auto written = ::write(STDERR_FILENO, message, sizeof message - 1);
+    std::_Exit(exit_status::fatalError);
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    std::set_new_handler(outOfMemory);
+    std::istream in(&standardInput);
+    std::ostream out(&standardOutput);
+    const CommandLine command(std::span<const char* const>(argv + 1, argv + argc));
+    return runProgram(command, in, out, std::cerr);
 }

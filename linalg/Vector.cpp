@@ -3,10 +3,9 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
-#include <locale>
-#include <sstream>
 
 #include "linalg/Matrix.hpp"
 
@@ -17,8 +16,14 @@ bool isSpace(int c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-// Takes the next word (a run of characters up to white space) from the stream.
-// An empty word means the input has ended.
+// The longest word read: a longer one is unreadable, whatever it spells, so that reading
+// needs the same memory however long a word the input holds.
+constexpr std::size_t longestWord = 64 * 1024;
+
+// Takes the next word (a run of characters up to white space) from the stream, but no
+// more than one character beyond the longest word: nothing is read after an unreadable
+// word, so the rest of a longer one may stay unread. An empty word means the input has
+// ended.
 std::string nextWord(std::istream& in) {
     using Traits = std::istream::traits_type;
     std::string word;
@@ -31,7 +36,7 @@ std::string nextWord(std::istream& in) {
     while (!Traits::eq_int_type(c, Traits::eof()) && isSpace(c)) {
         c = buffer->snextc();
     }
-    while (!Traits::eq_int_type(c, Traits::eof()) && !isSpace(c)) {
+    while (!Traits::eq_int_type(c, Traits::eof()) && !isSpace(c) && word.size() <= longestWord) {
         word.push_back(Traits::to_char_type(c));
         c = buffer->snextc();
     }
@@ -41,14 +46,21 @@ std::string nextWord(std::istream& in) {
     return word;
 }
 
-// The word's value when the whole word is one number, read exactly as the stream's
-// own extraction of a double reads it. A number too large for a double is no value.
+// The word's value when the whole word is one number, read exactly as the stream's own
+// extraction of a double reads it: an optional sign, digits with an optional point, an
+// optional exponent; no infinity, NaN or hexadecimal. That extraction hands such text to
+// strtod in the "C" locale, the only locale this program runs in, and so does this, but
+// without the allocation of a string stream. A number too large for a double is no value;
+// one too small is read as strtod reads it, as zero or a subnormal.
 std::optional<double> wholeNumber(const std::string& word) {
-    std::istringstream text(word);
-    text.imbue(std::locale::classic());
-    double value = 0.0;
-    text >> value;
-    if (text.fail() || !text.eof()) {
+    const std::size_t start = word.starts_with('+') || word.starts_with('-') ? 1 : 0;
+    if (word.size() > longestWord || word.find_first_not_of("0123456789.eE+-") != word.npos ||
+        word.find_first_of("0123456789.", start) != start) {
+        return std::nullopt;
+    }
+    char* end = nullptr;
+    const double value = std::strtod(word.c_str(), &end);
+    if (end != word.c_str() + word.size() || std::isinf(value)) {
         return std::nullopt;
     }
     return value;

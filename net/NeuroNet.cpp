@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <exception>
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -64,10 +65,17 @@ void NeuroNet::buildWeights() {
 }
 
 NeuroNet::~NeuroNet() {
+    // A failure on its way out (memory, or the console itself) ends the run where it
+    // arose: nothing more is said.
+    const bool abandoned = std::uncaught_exceptions() > 0;
     results.reset();
-    *out_ << "Neuro result vector was deleted...\n";
+    if (!abandoned) {
+        *out_ << "Neuro result vector was deleted...\n";
+    }
     weights.reset();
-    *out_ << "Neuro matrixs was deleted...\n";
+    if (!abandoned) {
+        *out_ << "Neuro matrixs was deleted...\n";
+    }
 }
 
 const Vector& NeuroNet::layerInput(std::int32_t g) const {
@@ -130,7 +138,8 @@ struct NeuroNet::Work {
     Vector backProduct;               // an error term times transposed weights
 };
 
-NeuroNet::Outcome NeuroNet::BackPropagate(std::istream& in) {
+NeuroNet::Outcome NeuroNet::BackPropagate(std::istream& in,
+                                          const ReadFailureListener& unreadTarget) {
     Outcome outcome;
     std::int32_t step = 1;
     const double eta = (std::rand() % 100) / 100.0;
@@ -144,6 +153,9 @@ NeuroNet::Outcome NeuroNet::BackPropagate(std::istream& in) {
     work.D.resize(y.size());
     *out_ << "Enter D vector: ";
     outcome.unreadTarget = work.D.input(in, *out_);
+    if (outcome.unreadTarget && unreadTarget) {
+        unreadTarget(*outcome.unreadTarget);
+    }
     const double smallestError = smallestReachableError(work.D, offset);
 
     while (step != 0) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <memory>
 #include <optional>
@@ -27,7 +28,7 @@ class NeuroNet {
     explicit NeuroNet(Vector inputVector);
     NeuroNet(const NeuroNet&) = delete;
     NeuroNet& operator=(const NeuroNet&) = delete;
-    // Writes the two teardown messages.
+    // Writes the two teardown messages, unless the run is being abandoned by a failure.
     ~NeuroNet();
 
     // The forward pass: fills every result vector and writes the output line.
@@ -37,8 +38,10 @@ class NeuroNet {
     // the output is at most 0.2, writing two lines per step and then a report. Training
     // stops early, with a line that says why, when the limit cannot be met: the target
     // lies out of reach of the outputs, a step changed no weight, the step limit is
-    // reached, or the error is not a number.
-    Outcome BackPropagate(std::istream& in);
+    // reached, or the error is not a number. `unreadTarget` hears of a target element that
+    // could not be read as soon as the target's prompts are written.
+    using ReadFailureListener = std::function<void(const Vector::ReadFailure&)>;
+    Outcome BackPropagate(std::istream& in, const ReadFailureListener& unreadTarget = {});
     Outcome BackPropagate();
 
     // The most training steps one call of BackPropagate makes.

@@ -1,7 +1,10 @@
 #include "app/Dialogue.hpp"
 
+#include "app/CommandLine.hpp"
+
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <new>
 #include <sstream>
 
@@ -23,16 +26,51 @@ TEST(Diagnostic, QuotesTheTextFoundSafely) {
     }
 }
 
-TEST(FatalError, MemoryExhaustionEndsTheRunWithOneLine) {
-    // A stream that runs out of memory when it is read.
-    struct Exhausted : std::streambuf {
-        int_type underflow() override { throw std::bad_alloc(); }
-    } exhausted;
-    std::istream in(&exhausted);
-    std::ostringstream out, err;
-    EXPECT_EQ(runProgram(in, out, err), 3);
-    EXPECT_EQ(out.str(), "Enter vector [0] element: ");
-    EXPECT_EQ(err.str(), "neuronet: out of memory\n");
+// The allocation that comes this many allocations from now fails, once; -1: none does.
+long allocationsBeforeFailure = -1;
+
+// Memory that runs out anywhere, in reading, construction, training or the report, ends
+// the run there: what was written so far, then one line, and nothing more.
+TEST(FatalError, EveryAllocationThatFailsEndsTheRunWithOneLine) {
+    std::string whole;
+    for (long allocation = -1;; ++allocation) {
+        std::istringstream in("1 2 3 0.5 0.5 0.5");
+        std::ostringstream out, err;
+        std::srand(1);
+        allocationsBeforeFailure = allocation;
+        const int status = runProgram(CommandLine({}), in, out, err);
+        const bool failed = allocation >= 0 && allocationsBeforeFailure < 0;
+        allocationsBeforeFailure = -1;
+        if (allocation < 0) {
+            whole = out.str();
+        } else if (!failed) {
+            EXPECT_EQ(out.str(), whole);
+            EXPECT_GT(allocation, 20);
+            break;
+        } else {
+            EXPECT_EQ(status, 3) << allocation;
+            EXPECT_EQ(err.str(), "neuronet: out of memory\n") << allocation;
+            EXPECT_TRUE(whole.starts_with(out.str())) << allocation;
+        }
+    }
 }
 
 }  // namespace
+
+void* operator new(std::size_t size) {
+    if (allocationsBeforeFailure >= 0 && allocationsBeforeFailure-- == 0) {
+        throw std::bad_alloc();
+    }
+    if (void* memory = std::malloc(size == 0 ? 1 : size)) {
+        return memory;
+    }
+    throw std::bad_alloc();
+}
+
+void operator delete(void* memory) noexcept {
+    std::free(memory);
+}
+
+void operator delete(void* memory, std::size_t) noexcept {
+    std::free(memory);
+}
