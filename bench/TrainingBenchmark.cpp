@@ -10,9 +10,9 @@
 #include <string>
 
 #include "app/Dialogue.hpp"
+#include "bench/NullStream.hpp"
 #include "bench/Structure.hpp"
 #include "net/NeuroNet.hpp"
-#include "tests/NullStream.hpp"
 
 namespace {
 
