@@ -261,10 +261,12 @@ void Picture::drawErrors(SvgWriter& svg) const {
              12, lastStep > 1 ? Anchor::end : Anchor::middle, colour, true);
     svg.text({24, chart.bottom + 60},
              "The error was " + formatted(errors.front(), "%.4g") + " at step 1 and " +
-                 formatted(errors.back(), "%.4g") + " at step " + std::to_string(run_.stepCount) + ".",
+                 formatted(errors.back(), "%.4g") + " at step " + std::to_string(run_.stepCount) +
+                 ".",
              12, Anchor::start, grey);
     double y = chart.bottom + 76;
-    for (const auto& line : wrapped(met ? "" : "Training stopped: " + run_.stopReason, 120)) {
+    for (const auto& line :
+         met ? std::vector<std::string>{} : wrapped("Training stopped: " + run_.stopReason, 120)) {
         svg.text({24, y}, line, 12, Anchor::start, colour);
         y += 15;
     }

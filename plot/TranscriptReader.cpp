@@ -1,6 +1,7 @@
 #include "plot/TranscriptReader.hpp"
 
 #include <charconv>
+#include <cstdio>
 #include <istream>
 
 #include "plot/Thinning.hpp"
@@ -28,11 +29,14 @@ std::string_view withoutPrompts(std::string_view text) {
     return text;
 }
 
-// The text as a diagnostic may show it: printable, and short.
+// The text as a diagnostic may show it: quoted, bytes a terminal would act on escaped,
+// and cut after 40 characters.
 std::string shown(std::string_view text) {
     std::string result;
     for (const char c : text.substr(0, 40)) {
-        result += c >= 0x20 && c < 0x7f ? c : '?';
+        char escape[8];
+        std::snprintf(escape, sizeof escape, "\\x%02x", static_cast<unsigned char>(c));
+        result += c >= 0x20 && c < 0x7f && c != '"' && c != '\\' ? std::string(1, c) : escape;
     }
     return '"' + result + (text.size() > 40 ? "\"..." : "\"");
 }
@@ -63,7 +67,9 @@ bool TranscriptReader::nextLine() {
 }
 
 void TranscriptReader::unusable(const char* expected) const {
-    throw Unusable("line " + std::to_string(lineNumber_) + ": expected " + expected + ", found " +
+    // The end of the input stands where the next line would.
+    throw Unusable("line " + std::to_string(lineNumber_ + (ended_ ? 1 : 0)) + ": expected " +
+                   expected + ", found " +
                    (ended_ ? std::string("the end of the input") : shown(line_)));
 }
 
