@@ -259,11 +259,13 @@ void Picture::drawErrors(SvgWriter& svg) const {
     svg.text({chart.x(lastStep), chart.top - 6},
              (met ? "met the limit at step " : "stopped at step ") + std::to_string(run_.stepCount),
              12, lastStep > 1 ? Anchor::end : Anchor::middle, colour, true);
-    svg.text({24, chart.bottom + 60},
-             "The error was " + formatted(errors.front(), "%.4g") + " at step 1 and " +
-                 formatted(errors.back(), "%.4g") + " at step " + std::to_string(run_.stepCount) +
-                 ".",
-             12, Anchor::start, grey);
+    const std::string summary =
+        run_.stepCount == 1
+            ? "The error of the one step was " + formatted(errors.front(), "%.4g") + "."
+            : "The error was " + formatted(errors.front(), "%.4g") + " at step 1 and " +
+                  formatted(errors.back(), "%.4g") + " at step " + std::to_string(run_.stepCount) +
+                  ".";
+    svg.text({24, chart.bottom + 60}, summary, 12, Anchor::start, grey);
     double y = chart.bottom + 76;
     for (const auto& line :
          met ? std::vector<std::string>{} : wrapped("Training stopped: " + run_.stopReason, 120)) {
@@ -303,7 +305,9 @@ void Picture::drawOutputs(SvgWriter& svg) const {
         svg.polyline(points, {colour, 2.0});
         markSteps(svg, points, colour);
         svg.line({chart.left, chart.y(d)}, {chart.right, chart.y(d)}, {colour, 1.5, 0.9, "7 5"});
-        const char* beyond = d > chart.yMax ? ", above" : d < chart.yMin ? ", below" : "";
+        const char* beyond = d > chart.yMax   ? " (above the chart)"
+                             : d < chart.yMin ? " (below the chart)"
+                                              : "";
         svg.text({chart.right + 12, chart.top + 12 + 16.0 * static_cast<double>(m)},
                  "output " + std::to_string(m + 1) + ": target " + formatted(d) + beyond, 12,
                  Anchor::start, colour);

@@ -66,7 +66,7 @@ class Pictures(unittest.TestCase):
                               str(steps), texts)
                 target = re.search(rb"\tD is: (.*)\n", transcript(name)).group(1).split()
                 legend = [t for t in texts if re.match(r"output \d+: target", t)]
-                self.assertEqual([float(t.split()[3].rstrip(",")) for t in legend],
+                self.assertEqual([float(t.split()[3]) for t in legend],
                                  [float(d) for d in target])
 
     def test_standard_error_mixed_in_is_passed_over(self):
