@@ -76,8 +76,7 @@ class Transcript : public testing::TestWithParam<Case> {};
 TEST_P(Transcript, IsReplayedExactly) {
     std::srand(1);
     if (std::rand() != 1804289383 || std::rand() != 846930886 || std::rand() != 1681692777) {
-        GTEST_SKIP() << "this C library's rand is not the one the transcripts were made with, "
-                        "so it draws other networks";
+        GTEST_SKIP() << "this C library's rand draws other networks than the transcripts'";
     }
     const Case& c = GetParam();
     std::istringstream in(fileText(c.name + ".in"));
