@@ -5,16 +5,13 @@
 SvgWriter::SvgWriter(std::ostream& out, double width, double height, std::string_view title)
     : out_(out) {
     out_ << R"(<?xml version="1.0" encoding="UTF-8"?>)" << '\n'
-         << R"(<svg xmlns="http://www.w3.org/2000/svg" width=")";
-    number(width);
-    out_ << R"(" height=")";
-    number(height);
-    out_ << R"(" viewBox="0 0 )";
-    number(width);
-    out_ << ' ';
-    number(height);
-    out_ << R"(" font-family="DejaVu Sans, Arial, sans-serif">)"
-         << "\n<title>";
+         << R"(<svg xmlns="http://www.w3.org/2000/svg")";
+    attribute("width", width);
+    attribute("height", height);
+    attribute("viewBox", "0 0 " + std::to_string(static_cast<int>(width)) + ' ' +
+                             std::to_string(static_cast<int>(height)));
+    attribute("font-family", "DejaVu Sans, Arial, sans-serif");
+    out_ << ">\n<title>";
     escaped(title);
     out_ << "</title>\n";
     rectangle({0, 0}, width, height, "white", {"none"});
@@ -24,10 +21,16 @@ SvgWriter::~SvgWriter() {
     out_ << "</svg>\n";
 }
 
-void SvgWriter::number(double value) {
+void SvgWriter::attribute(const char* name, double value) {
     char text[32];
     std::snprintf(text, sizeof text, "%.2f", value);
-    out_ << text;
+    out_ << ' ' << name << "=\"" << text << '"';
+}
+
+void SvgWriter::attribute(const char* name, std::string_view value) {
+    out_ << ' ' << name << "=\"";
+    escaped(value);
+    out_ << '"';
 }
 
 void SvgWriter::escaped(std::string_view text) {
@@ -54,28 +57,22 @@ void SvgWriter::escaped(std::string_view text) {
 }
 
 void SvgWriter::strokeAttributes(const Stroke& stroke) {
-    out_ << R"( stroke=")" << stroke.colour << R"(" stroke-width=")";
-    number(stroke.width);
+    attribute("stroke", stroke.colour);
+    attribute("stroke-width", stroke.width);
     if (stroke.opacity < 1.0) {
-        out_ << R"(" stroke-opacity=")";
-        number(stroke.opacity);
+        attribute("stroke-opacity", stroke.opacity);
     }
     if (!stroke.dashes.empty()) {
-        out_ << R"(" stroke-dasharray=")" << stroke.dashes;
+        attribute("stroke-dasharray", stroke.dashes);
     }
-    out_ << '"';
 }
 
 void SvgWriter::line(Point from, Point to, const Stroke& stroke) {
-    out_ << R"(<line x1=")";
-    number(from.x);
-    out_ << R"(" y1=")";
-    number(from.y);
-    out_ << R"(" x2=")";
-    number(to.x);
-    out_ << R"(" y2=")";
-    number(to.y);
-    out_ << '"';
+    out_ << "<line";
+    attribute("x1", from.x);
+    attribute("y1", from.y);
+    attribute("x2", to.x);
+    attribute("y2", to.y);
     strokeAttributes(stroke);
     out_ << "/>\n";
 }
@@ -83,10 +80,10 @@ void SvgWriter::line(Point from, Point to, const Stroke& stroke) {
 void SvgWriter::polyline(const std::vector<Point>& points, const Stroke& stroke) {
     out_ << R"(<polyline fill="none" points=")";
     for (std::size_t k = 0; k < points.size(); ++k) {
-        out_ << (k == 0 ? "" : " ");
-        number(points[k].x);
-        out_ << ',';
-        number(points[k].y);
+        char text[64];
+        std::snprintf(text, sizeof text, "%s%.2f,%.2f", k == 0 ? "" : " ", points[k].x,
+                      points[k].y);
+        out_ << text;
     }
     out_ << '"';
     strokeAttributes(stroke);
@@ -94,28 +91,23 @@ void SvgWriter::polyline(const std::vector<Point>& points, const Stroke& stroke)
 }
 
 void SvgWriter::circle(Point centre, double radius, const std::string& fill, const Stroke& stroke) {
-    out_ << R"(<circle cx=")";
-    number(centre.x);
-    out_ << R"(" cy=")";
-    number(centre.y);
-    out_ << R"(" r=")";
-    number(radius);
-    out_ << R"(" fill=")" << fill << '"';
+    out_ << "<circle";
+    attribute("cx", centre.x);
+    attribute("cy", centre.y);
+    attribute("r", radius);
+    attribute("fill", fill);
     strokeAttributes(stroke);
     out_ << "/>\n";
 }
 
 void SvgWriter::rectangle(Point corner, double width, double height, const std::string& fill,
                           const Stroke& stroke) {
-    out_ << R"(<rect x=")";
-    number(corner.x);
-    out_ << R"(" y=")";
-    number(corner.y);
-    out_ << R"(" width=")";
-    number(width);
-    out_ << R"(" height=")";
-    number(height);
-    out_ << R"(" fill=")" << fill << '"';
+    out_ << "<rect";
+    attribute("x", corner.x);
+    attribute("y", corner.y);
+    attribute("width", width);
+    attribute("height", height);
+    attribute("fill", fill);
     strokeAttributes(stroke);
     out_ << "/>\n";
 }
@@ -123,22 +115,24 @@ void SvgWriter::rectangle(Point corner, double width, double height, const std::
 void SvgWriter::text(Point at, std::string_view text, double size, Anchor anchor,
                      const std::string& colour, bool bold) {
     static constexpr const char* anchors[] = {"start", "middle", "end"};
-    out_ << R"(<text x=")";
-    number(at.x);
-    out_ << R"(" y=")";
-    number(at.y);
-    out_ << R"(" font-size=")";
-    number(size);
-    out_ << R"(" text-anchor=")" << anchors[static_cast<int>(anchor)] << R"(" fill=")" << colour
-         << '"' << (bold ? R"( font-weight="bold")" : "") << '>';
+    out_ << "<text";
+    attribute("x", at.x);
+    attribute("y", at.y);
+    attribute("font-size", size);
+    attribute("text-anchor", anchors[static_cast<int>(anchor)]);
+    attribute("fill", colour);
+    if (bold) {
+        attribute("font-weight", "bold");
+    }
+    out_ << '>';
     escaped(text);
     out_ << "</text>\n";
 }
 
 void SvgWriter::beginGroup(std::string_view className, std::string_view title) {
-    out_ << R"(<g class=")";
-    escaped(className);
-    out_ << "\">\n";
+    out_ << "<g";
+    attribute("class", className);
+    out_ << ">\n";
     if (!title.empty()) {
         out_ << "<title>";
         escaped(title);

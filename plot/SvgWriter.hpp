@@ -46,8 +46,9 @@ class SvgWriter {
     void endGroup();
 
   private:
+    void attribute(const char* name, double value);
+    void attribute(const char* name, std::string_view value);
     void strokeAttributes(const Stroke& stroke);
-    void number(double value);
     void escaped(std::string_view text);
 
     std::ostream& out_;

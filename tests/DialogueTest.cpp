@@ -55,10 +55,11 @@ void* operator new(std::size_t size) {
     throw std::bad_alloc();
 }
 
-void operator delete(void* memory) noexcept {
+// Not inlined: the compiler would take the free() of memory from operator new for a mistake.
+[[gnu::noinline]] void operator delete(void* memory) noexcept {
     std::free(memory);
 }
 
-void operator delete(void* memory, std::size_t) noexcept {
+[[gnu::noinline]] void operator delete(void* memory, std::size_t) noexcept {
     std::free(memory);
 }

@@ -78,6 +78,13 @@ class Pictures(unittest.TestCase):
                 mixed = out[:at] + transcript(name, "err") + out[at:]
                 self.assertEqual(plot(mixed), plot(out))
 
+    def test_text_from_the_transcript_stays_text(self):
+        out = transcript("platform-out-of-reach")
+        reason = re.search(rb"Training stopped: (.*)\n", out).group(1)
+        svg, _, _ = plot(out.replace(reason, b'<a> & "b" \x01\xff'))
+        texts = [t.text for t in ElementTree.fromstring(svg).iter(SVG + "text")]
+        self.assertIn('Training stopped: <a> & "b" ??', texts)
+
     def test_a_pipeline_from_the_program(self):
         run = subprocess.run(f"echo '0.1 0.1 0.1 -0.147 -0.147 -0.147' | '{NEURONET}' | '{PLOT}'",
                              shell=True, capture_output=True)
@@ -125,6 +132,9 @@ class UnusableInput(unittest.TestCase):
                 ("cut in the report", b"".join(lines[:-4]),
                  b"line %d: expected the report's number of steps, found the end of the input"
                  % (len(lines) - 3)),
+                ("a layer too wide", whole.replace(b"\t0.86\n", b"\t0.86" + b"\t0.5" * 9 + b"\n"),
+                 b'line 4: expected a row of as many weights as the row before, at most 9, found '
+                 b'"\\x090.86' + b"\\x090.5" * 8 + b'\\x090."...'),
                 ("a line too long", b"1" * 70000 + b"\n",
                  b"line 1: a line longer than 64 KiB, which no transcript has"),
                 ("a wrong step count", whole.replace(b"steps: 270", b"steps: 271"),
