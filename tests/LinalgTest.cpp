@@ -173,6 +173,8 @@ TEST(VectorCopies, AreDeepAndSurviveSelfAssignment) {
     const Vector& alias = assigned;
     assigned = alias;
     EXPECT_EQ(elementsOf(assigned), (Elements{1.0, 2.0}));
+    assigned.resize(3);  // the old elements go, also those that fit
+    EXPECT_EQ(elementsOf(assigned), Elements(3, 0.0));
 }
 
 // Elements in the stream's default format, which is the C library's "%g".
