@@ -158,7 +158,10 @@ class BoundedMemory(unittest.TestCase):
                             child.stdin.write(b"1" * (1 << 20))
                     except BrokenPipeError:
                         child.stdin = None
-                child.wait()
+                try:
+                    child.wait(timeout=60)
+                finally:
+                    child.kill()  # one that never ends is a failure, not a hang
                 out.seek(0)
                 err.seek(0)
                 out, err = out.read(), err.read()

@@ -108,7 +108,10 @@ class Pictures(unittest.TestCase):
             child.stdin.write(out[report - 1:].replace(b"Numer of steps: 5203",
                                                        b"Numer of steps: 10000000"))
             child.stdin.close()
-            self.assertEqual((child.stderr.read(), child.wait()), (b"", 0))
+            try:
+                self.assertEqual((child.stderr.read(), child.wait(timeout=120)), (b"", 0))
+            finally:
+                child.kill()
             svg.seek(0)
             picture = svg.read()
             if MEMORY_LIMITS:  # the sanitizers' own memory would count
