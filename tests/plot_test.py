@@ -121,6 +121,8 @@ class Pictures(unittest.TestCase):
         line = points(root.find(f"{SVG}g[@class='errors']/{SVG}polyline"))
         self.assertLessEqual(len(line), 2001)
         self.assertEqual((line[0][0], line[-1][0]), (90.0, 720.0), "the first step and the last")
+        gaps = {round(b[0] - a[0], 1) for a, b in zip(line, line[1:-1])}
+        self.assertLessEqual(max(gaps) - min(gaps), 0.1, "evenly thinned")
 
 
 class UnusableInput(unittest.TestCase):
