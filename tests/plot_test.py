@@ -3,6 +3,7 @@
 run in bounded memory, and input it cannot use.
 Usage: plot_test.py PLOT NEURONET TRANSCRIPTS [--no-memory-limits] [unittest arguments]"""
 
+import math
 import os
 import re
 import subprocess
@@ -65,6 +66,12 @@ class Pictures(unittest.TestCase):
                 self.assertEqual(stopped, b"Training stopped: " in transcript(name))
                 self.assertIn(("stopped at step " if stopped else "met the limit at step ") +
                               str(steps), texts)
+                # The last step's error, from three decimals, is near the report's exact one.
+                summary = next(t for t in texts if t.startswith("The error"))
+                drawn = re.findall(r"\d[\d.e+-]*|inf", summary)[-2 if steps > 1 else -1]
+                reported = re.search(rb"\tE is: (.*)\n", transcript(name)).group(1)
+                self.assertTrue(math.isclose(float(drawn.rstrip(".")), float(reported),
+                                             rel_tol=0.02, abs_tol=0.002), (drawn, reported))
                 target = re.search(rb"\tD is: (.*)\n", transcript(name)).group(1).split()
                 legend = [t for t in texts if re.match(r"output \d+: target", t)]
                 self.assertEqual([float(t.split()[3]) for t in legend],
