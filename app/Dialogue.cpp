@@ -79,8 +79,9 @@ int runDialogue(std::istream& in, std::ostream& out, std::ostream& err,
 }
 
 int runProgram(const CommandLine& command, std::istream& in, std::ostream& out, std::ostream& err) {
-    out.exceptions(std::ios::badbit);
     try {
+        // A write that fails throws, so that the run ends where it failed.
+        out.exceptions(std::ios::badbit);
         const int status =
             command.runsDialogue() ? runDialogue(in, out, err) : command.answer(out, err);
         out.flush();
