@@ -9,10 +9,9 @@
 
 class CommandLine;
 
-// Exit statuses of a run.
+// Exit statuses of a run. limitMet also ends a run that answered --help or --version.
 namespace exit_status {
-constexpr int limitMet =
-    0;  // every number was read and training met its limit; or an option answered
+constexpr int limitMet = 0;      // every number was read and training met its error limit
 constexpr int limitNotMet = 1;   // training stopped before meeting the limit
 constexpr int unreadNumber = 2;  // a number could not be read
 constexpr int fatalError = 3;    // the run could not go on: memory, or the console failed
