@@ -15,22 +15,26 @@
 
 namespace {
 
+// A file of the tests' folder.
 std::string fileText(const std::string& name) {
-    std::ifstream file(TRANSCRIPTS_DIR "/" + name, std::ios::binary);
+    std::ifstream file(TESTS_DIR "/" + name, std::ios::binary);
     return {std::istreambuf_iterator<char>(file), {}};
 }
 
-// A line of cases.tsv: the name, the seed for std::srand, the step limit, the exit status.
+// A line of a folder's cases.tsv: the name, the seed for std::srand, the step limit, the
+// exit status.
 struct Case {
-    std::string name, seed, limit, status;
+    std::string folder, name, seed, limit, status;
+    std::string file(const char* kind) const { return fileText(folder + "/" + name + kind); }
 };
 
-std::vector<Case> cases() {
-    std::istringstream table(fileText("cases.tsv"));
+std::vector<Case> cases(const std::string& folder) {
+    std::istringstream table(fileText(folder + "/cases.tsv"));
     std::vector<Case> all;
     for (std::string line; std::getline(table, line);) {
         std::istringstream fields(line);
-        if (Case c; line[0] != '#' && fields >> c.name >> c.seed >> c.limit >> c.status) {
+        if (Case c{folder, {}, {}, {}, {}};
+            line[0] != '#' && fields >> c.name >> c.seed >> c.limit >> c.status) {
             all.push_back(c);
         }
     }
@@ -79,29 +83,32 @@ TEST_P(Transcript, IsReplayedExactly) {
         GTEST_SKIP() << "this C library's rand draws other networks than the transcripts'";
     }
     const Case& c = GetParam();
-    std::istringstream in(fileText(c.name + ".in"));
+    std::istringstream in(c.file(".in"));
     std::ostringstream out, err;
     std::string weights = "training never ended";
     const auto compareWeights = [&](const NeuroNet& net) {
-        weights = firstWeightDifference(std::istringstream(fileText(c.name + ".weights")), net);
+        weights = firstWeightDifference(std::istringstream(c.file(".weights")), net);
     };
     std::srand(static_cast<unsigned>(std::stoul(c.seed)));
     const int status =
         runDialogue(in, out, err,
                     {.stepLimit = c.limit == "-" ? NeuroNet::defaultStepLimit : std::stoi(c.limit),
                      .trained = compareWeights});
-    const std::string wantOut = fileText(c.name + ".out"), wantErr = fileText(c.name + ".err");
+    const std::string wantOut = c.file(".out"), wantErr = c.file(".err");
     EXPECT_TRUE(out.str() == wantOut) << "standard output, " << firstDifference(wantOut, out.str());
     EXPECT_TRUE(err.str() == wantErr) << "standard error, " << firstDifference(wantErr, err.str());
     EXPECT_EQ(std::to_string(status), c.status);
     EXPECT_EQ(weights, "");
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, Transcript, testing::ValuesIn(cases()),
-                         [](const testing::TestParamInfo<Case>& info) {
-                             std::string name = info.param.name;
-                             std::replace(name.begin(), name.end(), '-', '_');
-                             return name;
-                         });
+std::string caseName(const testing::TestParamInfo<Case>& info) {
+    std::string name = info.param.name;
+    std::replace(name.begin(), name.end(), '-', '_');
+    return name;
+}
+
+// The shared standard, made by an independent model, and the project's own cases.
+INSTANTIATE_TEST_SUITE_P(Shared, Transcript, testing::ValuesIn(cases("transcripts")), caseName);
+INSTANTIATE_TEST_SUITE_P(Own, Transcript, testing::ValuesIn(cases("own-transcripts")), caseName);
 
 }  // namespace
