@@ -1,34 +1,14 @@
 #include "app/Dialogue.hpp"
 
-#include <cstdio>
 #include <exception>
 #include <iostream>
 #include <new>
 #include <string>
 
 #include "app/CommandLine.hpp"
+#include "app/Quoted.hpp"
 #include "linalg/Vector.hpp"
 #include "net/NeuroNet.hpp"
-
-std::string quoted(const std::string& text) {
-    constexpr std::size_t shown = 40;
-    std::string result = "\"";
-    for (std::size_t i = 0; i < text.size() && i < shown; ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c == '"' || c == '\\') {
-            result += '\\';
-            result += static_cast<char>(c);
-        } else if (c < 0x20 || c >= 0x7f) {
-            char escape[5];
-            std::snprintf(escape, sizeof escape, "\\x%02x", c);
-            result += escape;
-        } else {
-            result += static_cast<char>(c);
-        }
-    }
-    result += text.size() > shown ? "\"..." : "\"";
-    return result;
-}
 
 namespace {
 

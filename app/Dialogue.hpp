@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
-#include <string>
 
 #include "net/NeuroNet.hpp"
 
@@ -29,10 +28,6 @@ struct DialogueOptions {
 // Returns the exit status.
 int runDialogue(std::istream& in, std::ostream& out, std::ostream& err,
                 const DialogueOptions& options = {});
-
-// The text as it can safely stand in one line of a terminal: quoted, control and
-// non-ASCII bytes escaped, and cut after 40 characters.
-std::string quoted(const std::string& text);
 
 // What the command line asks for: the dialogue, or its answer to an option or a misuse.
 // A write to `out` that fails ends the run at once. Such a failure, a failed read and

@@ -118,14 +118,18 @@ std::vector<std::string> wrapped(const std::string& text, std::size_t width) {
 
 }  // namespace
 
-void Picture::write(std::ostream& out) const {
+std::string Picture::layerSizes() const {
     std::string sizes;
     for (const auto size : run_.layerSizes) {
         sizes += (sizes.empty() ? "" : "-") + std::to_string(size);
     }
+    return sizes;
+}
+
+void Picture::write(std::ostream& out) const {
     SvgWriter svg(
         out, width, height,
-        "neuronet: a " + sizes + " network trained for " + plural(run_.stepCount, "step"));
+        "neuronet: a " + layerSizes() + " network trained for " + plural(run_.stepCount, "step"));
     drawNetwork(svg);
     drawErrors(svg);
     drawOutputs(svg);
@@ -133,11 +137,7 @@ void Picture::write(std::ostream& out) const {
 
 // Five columns of neurons; every connection's width and shade show its initial weight.
 void Picture::drawNetwork(SvgWriter& svg) const {
-    std::string sizes;
-    for (const auto size : run_.layerSizes) {
-        sizes += (sizes.empty() ? "" : "-") + std::to_string(size);
-    }
-    svg.text({24, 34}, "1. The network: " + sizes + " neurons, with its initial weights", 18,
+    svg.text({24, 34}, "1. The network: " + layerSizes() + " neurons, with its initial weights", 18,
              Anchor::start, "black", true);
     const auto column = [](std::size_t layer) {
         return 150.0 + 165.0 * static_cast<double>(layer);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <ostream>
+#include <string>
 
 #include "plot/SvgWriter.hpp"
 #include "plot/Transcript.hpp"
@@ -16,6 +17,8 @@ class Picture {
     static constexpr double height = 1220;
 
   private:
+    // "3-1-3-9-3": the neuron count of every layer.
+    std::string layerSizes() const;
     void drawNetwork(SvgWriter& svg) const;
     void drawErrors(SvgWriter& svg) const;
     void drawOutputs(SvgWriter& svg) const;

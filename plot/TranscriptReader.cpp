@@ -1,9 +1,9 @@
 #include "plot/TranscriptReader.hpp"
 
 #include <charconv>
-#include <cstdio>
 #include <istream>
 
+#include "app/Quoted.hpp"
 #include "plot/Thinning.hpp"
 
 namespace {
@@ -27,18 +27,6 @@ std::string_view withoutPrompts(std::string_view text) {
         }
     }
     return text;
-}
-
-// The text as a diagnostic may show it: quoted, bytes a terminal would act on escaped,
-// and cut after 40 characters.
-std::string shown(std::string_view text) {
-    std::string result;
-    for (const char c : text.substr(0, 40)) {
-        char escape[8];
-        std::snprintf(escape, sizeof escape, "\\x%02x", static_cast<unsigned char>(c));
-        result += c >= 0x20 && c < 0x7f && c != '"' && c != '\\' ? std::string(1, c) : escape;
-    }
-    return '"' + result + (text.size() > 40 ? "\"..." : "\"");
 }
 
 }  // namespace
@@ -70,7 +58,7 @@ void TranscriptReader::unusable(const char* expected) const {
     // The end of the input stands where the next line would.
     throw Unusable("line " + std::to_string(lineNumber_ + (ended_ ? 1 : 0)) + ": expected " +
                    expected + ", found " +
-                   (ended_ ? std::string("the end of the input") : shown(line_)));
+                   (ended_ ? std::string("the end of the input") : quoted(line_)));
 }
 
 const std::string& TranscriptReader::expectLine(const char* expected) {
