@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "app/Dialogue.hpp"
-#include "app/Quoted.hpp"
+#include "console/Quoted.hpp"
 
 namespace {
 

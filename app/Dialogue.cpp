@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/CommandLine.hpp"
-#include "app/Quoted.hpp"
+#include "console/Quoted.hpp"
 #include "linalg/Vector.hpp"
 #include "net/NeuroNet.hpp"
 

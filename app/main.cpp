@@ -6,8 +6,8 @@
 #include <span>
 
 #include "app/CommandLine.hpp"
-#include "app/ConsoleBuffer.hpp"
 #include "app/Dialogue.hpp"
+#include "console/ConsoleBuffer.hpp"
 
 namespace {
 

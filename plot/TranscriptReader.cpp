@@ -3,7 +3,7 @@
 #include <charconv>
 #include <istream>
 
-#include "app/Quoted.hpp"
+#include "console/Quoted.hpp"
 #include "plot/Thinning.hpp"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/ConsoleBuffer.hpp"
+#include "console/ConsoleBuffer.hpp"
 #include "plot/Picture.hpp"
 #include "plot/TranscriptReader.hpp"
 

@@ -1,4 +1,4 @@
-#include "app/ConsoleBuffer.hpp"
+#include "console/ConsoleBuffer.hpp"
 
 #include <unistd.h>
 

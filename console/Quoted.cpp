@@ -1,4 +1,4 @@
-#include "app/Quoted.hpp"
+#include "console/Quoted.hpp"
 
 #include <cstdio>
 
