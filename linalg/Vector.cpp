@@ -3,8 +3,8 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <iostream>
 
 #include "linalg/Matrix.hpp"
@@ -72,16 +72,18 @@ constexpr std::size_t longestElementText = 316;
 
 // Writes the element as the C library's "%4.3f " writes it and returns the length.
 // std::to_chars with three decimals rounds the exact binary value to nearest, ties to
-// even, just as the C library does; only "inf" and "nan" are short enough to need the
-// padding to the width of 4.
+// even, just as the C library does, and a finite value never needs the padding to the
+// width of 4. Infinities and NaNs are rare, and standard libraries spell them their own
+// way ("-nan(ind)"), so the C library writes those itself.
 std::size_t formatElement(double element, char* text) {
-    const char* const end =
-        std::to_chars(text, text + longestElementText, element, std::chars_format::fixed, 3).ptr;
-    auto length = static_cast<std::size_t>(end - text);
-    if (length < 4) {
-        std::memmove(text + (4 - length), text, length);
-        std::memset(text, ' ', 4 - length);
-        length = 4;
+    std::size_t length = 0;
+    if (std::isfinite(element)) {
+        const auto end =
+            std::to_chars(text, text + longestElementText, element, std::chars_format::fixed, 3);
+        length = static_cast<std::size_t>(end.ptr - text);
+    } else {
+        length =
+            static_cast<std::size_t>(std::snprintf(text, longestElementText, "%4.3f", element));
     }
     text[length] = ' ';
     return length + 1;

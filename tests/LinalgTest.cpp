@@ -118,8 +118,9 @@ TEST(VectorPrint, MatchesTheCLibraryAndFlushesOnce) {
 // A word is read as the stream's own extraction of a double reads it, and only when that
 // takes the whole word; otherwise the element keeps its value.
 TEST(VectorInput, ReadsWholeWordsAsTheStreamDoes) {
-    // Beside the forms the transcripts read.
-    for (const std::string word : {"5.", "00012", "1e-320", "+-1", ".", "e5", "1e", "1e+"}) {
+    // Beside the forms the transcripts read (underflows among them, where standard libraries
+    // differ: strtod's reading is the one the transcripts hold).
+    for (const std::string word : {"5.", "00012", "+-1", ".", "e5", "1e", "1e+"}) {
         std::istringstream reference(word);
         double expected = 0.0;
         reference >> expected;
