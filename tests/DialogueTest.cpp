@@ -19,15 +19,31 @@ struct FailingRun {
     bool failed;  // whether the allocation that was to fail came
 };
 
+// Collects what is written in room taken beforehand, as the console's buffer allocates
+// nothing while the program runs. (A string stream's buffer may also take a failed
+// allocation for the end of its room, and the stream would report that instead.)
+struct Collected : std::streambuf {
+    Collected() { text.reserve(64 * 1024); }
+    std::string text;
+    int_type overflow(int_type c) override {
+        if (!traits_type::eq_int_type(c, traits_type::eof())) {
+            text.push_back(traits_type::to_char_type(c));
+        }
+        return traits_type::not_eof(c);
+    }
+};
+
 FailingRun runFailingAt(long allocation) {
     std::istringstream in("1 2 3 0.5 0.5 0.5");
-    std::ostringstream out, err;
+    Collected collected;
+    std::ostream out(&collected);
+    std::ostringstream err;
     std::srand(1);
     allocationsBeforeFailure = allocation;
     const int status = runProgram(CommandLine({}), in, out, err);
     const bool failed = allocation >= 0 && allocationsBeforeFailure < 0;
     allocationsBeforeFailure = -1;
-    return {status, out.str(), err.str(), failed};
+    return {status, collected.text, err.str(), failed};
 }
 
 // Memory that runs out anywhere, in reading, construction, training or the report, ends
@@ -53,6 +69,15 @@ void* operator new(std::size_t size) {
         return memory;
     }
     throw std::bad_alloc();
+}
+
+// GoogleTest allocates with the non-throwing form too, and frees with the plain delete below.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    try {
+        return operator new(size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
 }
 
 // Not inlined: the compiler would take the free() of memory from operator new for a mistake.
