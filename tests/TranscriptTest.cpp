@@ -26,6 +26,8 @@ std::string fileText(const std::string& name) {
 struct Case {
     std::string folder, name, seed, limit, status;
     std::string file(const char* kind) const { return fileText(folder + "/" + name + kind); }
+    // How GoogleTest names the case in its messages.
+    friend void PrintTo(const Case& c, std::ostream* out) { *out << c.folder << '/' << c.name; }
 };
 
 std::vector<Case> cases(const std::string& folder) {
