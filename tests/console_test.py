@@ -13,10 +13,10 @@ import sys
 import tempfile
 import unittest
 
-PROGRAM = ""
-TRANSCRIPTS = ""
+PROGRAM = TRANSCRIPTS = ""
 MEMORY_LIMITS = True
 PROMPT = b"element: "
+USAGE = b"Usage: neuronet [--help | --version] < numbers\n"
 
 
 def transcript(name, kind):
@@ -24,7 +24,7 @@ def transcript(name, kind):
         return file.read()
 
 
-def typed(name):
+def typed(name="platform-long"):
     return open(os.path.join(TRANSCRIPTS, f"{name}.in"), "rb")
 
 
@@ -47,15 +47,10 @@ def consumed(file):
     return os.lseek(file.fileno(), 0, os.SEEK_CUR)
 
 
-def cannot(doing, cause):
-    return f"neuronet: cannot {doing}: {os.strerror(cause)}\n".encode()
-
-
 def answered_prompt_by_prompt(text, seconds=20):
     """Runs the program and sends each word of `text` only once the prompt it answers
     has arrived, then ends the input. Returns (stdout, stderr, status)."""
-    # Each word goes with the white space after it, which ends it.
-    words = re.findall(rb"\s*\S+\s*", text) or [text]
+    words = re.findall(rb"\s*\S+\s*", text) or [text]  # each with the space that ends it
     child = subprocess.Popen([PROGRAM], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                              stderr=subprocess.PIPE)
     out, sent = b"", 0
@@ -64,23 +59,21 @@ def answered_prompt_by_prompt(text, seconds=20):
             child.stdin.close()
         if not select.select([child.stdout], [], [], seconds)[0]:
             child.kill()
-            child.wait()
             raise AssertionError(f"no prompt arrived after {out[-60:]!r}")
         piece = os.read(child.stdout.fileno(), 65536)
         if not piece:
-            break
+            return out, child.stderr.read(), child.wait()
         out += piece
         while sent < len(words) and out.count(PROMPT) > sent:
             try:
                 child.stdin.write(words[sent])
                 child.stdin.flush()
             except BrokenPipeError:
-                pass
+                pass  # the run ended without reading the rest, as it may
             sent += 1
-    return out, child.stderr.read(), child.wait()
 
 
-class ThroughPipes(unittest.TestCase):
+class Console(unittest.TestCase):
     def test_transcripts_answered_prompt_by_prompt(self):
         # The unseeded generator: cases made with seed 1 and no step limit.
         for name, status in [("platform-hundreds", 0), ("platform-out-of-reach", 1),
@@ -97,47 +90,62 @@ class ThroughPipes(unittest.TestCase):
                 merged, _, _ = run(stdin=file, stderr=subprocess.STDOUT)
                 self.assertEqual(merged, out[:at] + transcript(name, "err") + out[at:])
 
+    def test_arguments(self):
+        """Options answer and exit; anything else is named, with the usage, and nothing is
+        read."""
+        for arguments, first_line, err, status in [
+                (["--help"], USAGE, b"", 0), (["--version"], b"neuronet 1.0\n", b"", 0),
+                (["--version", "--help"], b"neuronet 1.0\n", b"", 0),
+                (["data.txt"], None, b'unexpected operand "data.txt"', 64),
+                (["--bogus"], None, b'unknown option "--bogus"', 64),
+                (["-"], None, b'unknown option "-"', 64),
+                (["--help", "extra"], None, b'unexpected operand "extra"', 64),
+                ([""], None, b'unexpected operand ""', 64)]:
+            with self.subTest(arguments), typed() as file:
+                out, got_err, got_status = run(*arguments, stdin=file)
+                self.assertEqual((out.splitlines(True)[:1], got_err, got_status, consumed(file)),
+                                 ([first_line] if first_line else [],
+                                  b"neuronet: " + err + b"\n" + USAGE if err else b"", status, 0))
+        for documented in [b"standard input", b"Exit status", b"64", b"man neuronet"]:
+            self.assertIn(documented, run("--help")[0])
+
 
 class FailingConsole(unittest.TestCase):
-    """A console that fails ends the run at once: one line, status 3."""
-
-    def test_output_that_cannot_be_written(self):
+    def test_a_console_that_fails_ends_the_run_with_one_line(self):
+        """Output that cannot be written ends the run before anything more is read; input
+        that cannot be read, after the first prompt. One line, status 3."""
         gone_reader, gone_writer = os.pipe()
         os.close(gone_reader)
-        for name, stdout, closed, cause in [("a full device", "/dev/full", None, errno.ENOSPC),
-                                            ("a closed descriptor", None, 1, errno.EBADF),
-                                            ("a reader gone", gone_writer, None, errno.EPIPE)]:
-            with self.subTest(name), typed("platform-long") as file:
-                device = open(stdout, "wb") if isinstance(stdout, str) else stdout
-                result = run(stdin=file, stdout=device, closed=closed, sigpipe_ignored=True)
-                self.assertEqual(result, (None, cannot("write standard output", cause), 3))
-                self.assertEqual(consumed(file), 0, "nothing was read")
-        # SIGPIPE keeps its default action.
-        with typed("platform-long") as file:
-            self.assertEqual(run(stdin=file, stdout=gone_writer)[2], -signal.SIGPIPE)
-        os.close(gone_writer)
-
-    def test_a_non_blocking_descriptor_that_fills(self):
-        reader, writer = os.pipe()
-        os.set_blocking(writer, False)
-        with typed("platform-long") as file:
-            result = run(stdin=file, stdout=writer)
-        os.close(reader)
-        os.close(writer)
-        self.assertEqual(result, (None, cannot("write standard output", errno.EAGAIN), 3))
-
-    def test_input_that_cannot_be_read(self):
-        reader, writer = os.pipe()
-        os.set_blocking(reader, False)
+        full_reader, full_writer = os.pipe()
+        empty_reader, empty_writer = os.pipe()
+        os.set_blocking(full_writer, False)
+        os.set_blocking(empty_reader, False)
         directory = os.open("/", os.O_RDONLY)
-        for name, stdin, closed, cause in [("a directory", directory, None, errno.EISDIR),
-                                           ("a closed descriptor", None, 0, errno.EBADF),
-                                           ("a non-blocking pipe", reader, None, errno.EAGAIN)]:
+        full = os.open("/dev/full", os.O_WRONLY)
+        write, read, pipe = b"write standard output", b"read standard input", subprocess.PIPE
+        for name, arguments, stdin, stdout, closed, doing, cause in [
+                ("a full device", [], typed(), full, None, write, errno.ENOSPC),
+                ("help to a full device", ["--help"], typed(), full, None, write, errno.ENOSPC),
+                ("closed output", [], typed(), None, 1, write, errno.EBADF),
+                ("a reader gone", [], typed(), gone_writer, None, write, errno.EPIPE),
+                ("a full non-blocking pipe", [], typed(), full_writer, None, write, errno.EAGAIN),
+                ("a directory", [], directory, pipe, None, read, errno.EISDIR),
+                ("closed input", [], None, pipe, 0, read, errno.EBADF),
+                ("an empty non-blocking pipe", [], empty_reader, pipe, None, read, errno.EAGAIN)]:
             with self.subTest(name):
-                self.assertEqual(run(stdin=stdin, closed=closed),
-                                 (b"Enter vector [0] element: ",
-                                  cannot("read standard input", cause), 3))
-        for descriptor in (reader, writer, directory):
+                result = run(*arguments, stdin=stdin, stdout=stdout, closed=closed,
+                             sigpipe_ignored=True)
+                line = b"neuronet: cannot " + doing + b": " + os.strerror(cause).encode() + b"\n"
+                self.assertEqual(result, (b"Enter vector [0] element: " if doing == read else None,
+                                          line, 3))
+                if doing == write:  # a pipe fills only after some of the run
+                    self.assertTrue(consumed(stdin) == 0 or cause == errno.EAGAIN, "nothing read")
+                    stdin.close()
+        # SIGPIPE keeps its default action.
+        with typed() as file:
+            self.assertEqual(run(stdin=file, stdout=gone_writer)[2], -signal.SIGPIPE)
+        for descriptor in (gone_writer, full_reader, full_writer, empty_reader, empty_writer,
+                           directory, full):
             os.close(descriptor)
 
 
@@ -152,23 +160,21 @@ class BoundedMemory(unittest.TestCase):
                 stdin = open(source, "rb") if source else subprocess.PIPE
                 child = subprocess.Popen(["/usr/bin/time", "-f", "%M", "-o", peak.name, PROGRAM],
                                          stdin=stdin, stdout=out, stderr=err)
-                if not source:
-                    try:
-                        for _ in range(1024):
-                            child.stdin.write(b"1" * (1 << 20))
-                    except BrokenPipeError:
-                        child.stdin = None
+                try:
+                    for _ in range(0 if source else 1024):
+                        child.stdin.write(b"1" * (1 << 20))
+                except BrokenPipeError:
+                    child.stdin = None
                 try:
                     child.wait(timeout=60)
                 finally:
                     child.kill()  # one that never ends is a failure, not a hang
                 out.seek(0)
                 err.seek(0)
-                out, err = out.read(), err.read()
-                self.assertEqual(err, b"neuronet: cannot read element [0] of the input vector: "
-                                 b'found "' + shown.encode() + b'"..., not a number\n')
-                self.assertEqual((child.returncode, out),
-                                 (2, transcript("ends-at-input-0", "out")))
+                self.assertEqual((err.read(), child.returncode, out.read()),
+                                 (b"neuronet: cannot read element [0] of the input vector: "
+                                  b'found "' + shown.encode() + b'"..., not a number\n',
+                                  2, transcript("ends-at-input-0", "out")))
                 if MEMORY_LIMITS:
                     self.assertLess(int(peak.read().split()[-1]), 8 * 1024, "peak resident KiB")
 
@@ -185,44 +191,16 @@ class BoundedMemory(unittest.TestCase):
             middle = (low + high) // 2
             low, high = (middle, high) if attempt(middle)[2] == 127 else (low, middle)
         outcomes = set()
+        expected = transcript("platform-one-step", "out")
         for kib in range(high - 16, high + 400, 4):
             out, err, status = attempt(kib)
             outcomes.add(status)
-            expected = transcript("platform-one-step", "out")
             if status == 3:
                 self.assertEqual(err, b"neuronet: out of memory\n", kib)
                 self.assertTrue(expected.startswith(out), kib)
             elif status != 127:
                 self.assertEqual((out, err, status), (expected, b"", 0), kib)
         self.assertTrue({0, 3} <= outcomes, outcomes)
-
-
-class Arguments(unittest.TestCase):
-    USAGE = b"Usage: neuronet [--help | --version] < numbers\n"
-
-    def test_options_answer_and_exit(self):
-        for arguments, first_line in [(["--help"], self.USAGE),
-                                      (["--version"], b"neuronet 1.0\n"),
-                                      (["--version", "--help"], b"neuronet 1.0\n")]:
-            with self.subTest(arguments), typed("platform-one-step") as file:
-                out, err, status = run(*arguments, stdin=file)
-                self.assertEqual((out.splitlines(True)[0], err, status, consumed(file)),
-                                 (first_line, b"", 0, 0))
-        help_text = run("--help")[0]
-        for documented in [b"standard input", b"Exit status", b"64", b"man neuronet"]:
-            self.assertIn(documented, help_text)
-        self.assertEqual(run("--help", stdout=open("/dev/full", "wb")),
-                         (None, cannot("write standard output", errno.ENOSPC), 3))
-
-    def test_anything_else_is_a_usage_error(self):
-        for arguments, named in [(["data.txt"], b'unexpected operand "data.txt"'),
-                                 (["--bogus"], b'unknown option "--bogus"'),
-                                 (["-"], b'unknown option "-"'),
-                                 (["--help", "extra"], b'unexpected operand "extra"'),
-                                 ([""], b'unexpected operand ""')]:
-            with self.subTest(arguments), typed("platform-one-step") as file:
-                self.assertEqual(run(*arguments, stdin=file) + (consumed(file),),
-                                 (b"", b"neuronet: " + named + b"\n" + self.USAGE, 64, 0))
 
 
 if __name__ == "__main__":
