@@ -27,7 +27,6 @@ constexpr const char* stoppedRed = "#c62828";
 constexpr const char* metGreen = "#2e7d32";
 constexpr double errorLimit = 0.2;
 constexpr double notANumber = std::numeric_limits<double>::quiet_NaN();
-constexpr const char* infinity = "\xe2\x88\x9e";
 constexpr const char* ellipsis = "\xe2\x80\xa6";
 
 std::string formatted(double value, const char* format) {

@@ -207,8 +207,13 @@ void TranscriptParser::finish() {
 }
 
 void TranscriptParser::setTarget(const std::vector<double>& target) {
-    if (!run_.networkKnown || target.size() != run_.outputCount()) {
-        throw std::invalid_argument("a target needs the network, and one element per output");
+    if (!run_.networkKnown || target.size() != run_.outputCount() ||
+        !std::all_of(target.begin(), target.end(), [](double d) { return std::isfinite(d); })) {
+        throw std::invalid_argument(
+            "a target needs the network, and one finite element per output");
+    }
+    if (reportLine_ > targetLine) {
+        return;  // the report's own stands
     }
     run_.target.clear();
     for (const double element : target) {

@@ -36,10 +36,10 @@ class TranscriptParser {
     void line(std::string_view text);
     // The end of the input, where the transcript must be whole.
     void finish();
-    // The target, for an owner that knows it before the report prints it (the report's
-    // own then takes its place). Rounded to the report's three decimals, so that the
-    // run drawn is the one the whole transcript gives. Needs the network to be known
-    // and one element per output; throws std::invalid_argument otherwise.
+    // The target, for an owner that knows it before the report prints it: the report's
+    // own takes its place, and stands. Rounded to the report's three decimals, so that the
+    // run drawn is the one the whole transcript gives. Needs the network to be known and
+    // one finite element per output; throws std::invalid_argument otherwise.
     void setTarget(const std::vector<double>& target);
 
     const Transcript& run() const { return run_; }

@@ -22,8 +22,8 @@ std::pair<std::string, std::string> drawn(const Transcript& run) {
 }  // namespace
 
 // A run drawn while its transcript is written, line by line, given its target as typed once the
-// network is known: every picture is whole and its numbers finite, and the errors drawn as
-// training ends are those drawn of the finished run.
+// network is known (but one run, which learns it from the report): every picture is whole and
+// its numbers finite, and the errors drawn as training ends are those drawn of the finished run.
 TEST(LivePicture, EveryLineIsDrawnAndTheTypedTargetGivesTheFinalErrors) {
     const std::regex notFinite("[\",]-?(nan|inf)");
     for (const std::string name : {"platform-hundreds", "huge-target", "empty-output",
@@ -35,13 +35,13 @@ TEST(LivePicture, EveryLineIsDrawnAndTheTypedTargetGivesTheFinalErrors) {
         std::string errorsAsTrainingEnds;
         for (std::string line; std::getline(out, line);) {
             live.line(line);
-            if (live.run().networkKnown && !live.run().targetKnown) {
+            if (live.run().networkKnown && !live.run().targetKnown && name != "huge-target") {
                 live.setTarget(
                     {typed.end() - static_cast<long>(live.run().outputCount()), typed.end()});
             }
             const auto [svg, errors] = drawn(live.run());
             EXPECT_TRUE(svg.ends_with("</svg>\n") && !std::regex_search(svg, notFinite)) << line;
-            if (live.run().trainingOver && errorsAsTrainingEnds.empty()) {
+            if (live.run().trainingOver && live.run().targetKnown && errorsAsTrainingEnds.empty()) {
                 errorsAsTrainingEnds = errors;
             }
         }

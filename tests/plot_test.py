@@ -3,6 +3,7 @@
 transcript, the command line, memory. Usage: plot_test.py PLOT NEURONET TRANSCRIPTS [--no-memory-limits]"""
 
 import contextlib
+import glob
 import math
 import os
 import re
@@ -96,11 +97,10 @@ class Pictures(unittest.TestCase):
                               "below the chart" in entry), (True, d > 2.25, d < -1.05), entry)
 
     def test_every_real_transcript_tells_the_truth(self):
-        # The shared cases; the program's runs with huge, tiny and unreadable numbers (diagnostics
+        # The shared cases and our own; the program's runs with huge, tiny and unreadable numbers (diagnostics
         # mixed in), off the chart and matching to the last decimal; an error that is not a number;
         # and the cases made to draw.
-        with open(os.path.join(TRANSCRIPTS, "cases.tsv")) as table:
-            texts = [transcript(line.split("\t")[0]) for line in table if not line.startswith("#")]
+        texts = [transcript(os.path.abspath(f)[:-4]) for f in glob.glob(os.path.join(TRANSCRIPTS, "..", "*transcripts", "*.out"))]
         texts += [subprocess.run([NEURONET], input=numbers, stdout=subprocess.PIPE, stderr=subprocess.STDOUT).stdout for numbers in [
             b"1e308 -1e308 1e308 0.5 0.5 0.5", b"1e-300 1e-310 -0 0.5 0.5 0.5", b"1 2 3 -123.456 1000000 0.5",
             b"1 2 3 0.706 0.698 0.662", b"1 2 3 1.7e308 -1.7e308 0.5", b"1 2 3 0.5 0.5 y", b"1 x 3 0.5 0.5 0.5"]]
