@@ -8,24 +8,19 @@
 #include "plot/Picture.hpp"
 #include "plot/TranscriptParser.hpp"
 
-namespace {
-
-// The picture of the run, and its error line.
-std::pair<std::string, std::string> drawn(const Transcript& run) {
-    std::ostringstream out;
-    Picture(run).write(out);
-    const std::string svg = out.str();
-    const auto path = svg.find("<path", svg.find("class=\"errors\""));
-    return {svg, svg.substr(std::min(path, svg.size()), svg.find("/>", path) - path)};
-}
-
-}  // namespace
-
 // A run drawn while its transcript is written, line by line, given its target as typed once the
 // network is known (but one run, which learns it from the report): every picture is whole and
 // its numbers finite, and the errors drawn as training ends are those drawn of the finished run.
 TEST(LivePicture, EveryLineIsDrawnAndTheTypedTargetGivesTheFinalErrors) {
     const std::regex notFinite("[\",]-?(nan|inf)");
+    // The picture of a run, and its error line.
+    const auto drawn = [](const Transcript& run) {
+        std::ostringstream out;
+        Picture(run).write(out);
+        const std::string svg = out.str();
+        const auto path = svg.find("<path", svg.find("class=\"errors\""));
+        return std::pair(svg, svg.substr(std::min(path, svg.size()), svg.find("/>", path) - path));
+    };
     for (const std::string name : {"platform-hundreds", "huge-target", "empty-output",
                                    "empty-before-output", "limit-met-exactly"}) {
         std::ifstream in(std::string(TESTS_DIR) + "/transcripts/" + name + ".in");

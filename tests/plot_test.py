@@ -1,6 +1,5 @@
 #!/usr/bin/env python3
-"""neuronet-plot end to end: pictures checked against the transcripts' numbers, input that is no
-transcript, the command line, memory. Usage: plot_test.py PLOT NEURONET TRANSCRIPTS [--no-memory-limits]"""
+"""neuronet-plot end to end. Usage: plot_test.py PLOT NEURONET TRANSCRIPTS [--no-memory-limits] [unittest arguments]"""
 
 import contextlib
 import glob
@@ -47,8 +46,7 @@ def run_of(name, steps):
     """A run of `steps` steps made of the transcript's own steps, ending as it ends, in pieces."""
     out = transcript(name)
     first, rest = out.index(b"Propagate is: ", out.index(b"Enter D vector")), out.index(b"\n\n---") + 1
-    lines = out[first:rest].splitlines(True)
-    pairs = [b"".join(lines[k:k + 2]) for k in range(0, len(lines) - 1, 2)]
+    pairs = [b"".join(pair) for pair in zip(*[iter(out[first:rest].splitlines(True))] * 2)]
     block, (repeats, more) = b"".join(pairs[:-1]), divmod(steps - 1, len(pairs) - 1)
     return [out[:first], *[block] * repeats, *pairs[:more], pairs[-1], re.sub(rb"steps: \d+", b"steps: %d" % steps, out[rest:])]
 
@@ -97,9 +95,9 @@ class Pictures(unittest.TestCase):
                               "below the chart" in entry), (True, d > 2.25, d < -1.05), entry)
 
     def test_every_real_transcript_tells_the_truth(self):
-        # The shared cases and our own; the program's runs with huge, tiny and unreadable numbers (diagnostics
-        # mixed in), off the chart and matching to the last decimal; an error that is not a number;
-        # and the cases made to draw.
+        # The shared cases and our own; the program's runs with huge, tiny and unreadable numbers
+        # (diagnostics mixed in), off the chart and matching to the last decimal; an error that is
+        # not a number; and the cases made to draw.
         texts = [transcript(os.path.abspath(f)[:-4]) for f in glob.glob(os.path.join(TRANSCRIPTS, "..", "*transcripts", "*.out"))]
         texts += [subprocess.run([NEURONET], input=numbers, stdout=subprocess.PIPE, stderr=subprocess.STDOUT).stdout for numbers in [
             b"1e308 -1e308 1e308 0.5 0.5 0.5", b"1e-300 1e-310 -0 0.5 0.5 0.5", b"1 2 3 -123.456 1000000 0.5",
@@ -113,8 +111,8 @@ class Pictures(unittest.TestCase):
 
 class UnusableInput(unittest.TestCase):
     def test_one_line_saying_what_was_expected_and_where(self):
-        whole = transcript("platform-one-step")  # the table, and the transcript cut anywhere
-        cuts = [(f"cut at byte {k}", whole[:k], 1, b"line ") for k in range(0, len(whole) - 1, 3)]
+        cuts = [(f"cut at byte {k}", whole[:k], 1, b"line ")  # the table, and a transcript cut anywhere
+                for whole in [transcript("platform-one-step")] for k in range(0, len(whole) - 1, 3)]
         for name, text, status, message in [*cases_made(), *cuts]:
             with self.subTest(name):
                 svg, err, code = plot(text)
@@ -122,12 +120,11 @@ class UnusableInput(unittest.TestCase):
                 self.assertTrue(err.startswith(b"neuronet-plot: " + message if message else b""), err)
 
     def test_the_command_line(self):
-        one = transcript("platform-one-step")
-        path, picture = os.path.join(TRANSCRIPTS, "platform-one-step.out"), plot(one)[0]
+        one, path = transcript("platform-one-step"), os.path.join(TRANSCRIPTS, "platform-one-step.out")
         full = b"neuronet-plot: cannot write standard output: No space left on device\n"
         for arguments, stdout, expected in [
-                (["--version"], None, (b"neuronet-plot 1.0\n", b"", 0)), ([path], None, (picture, b"", 0)), (["-"], None, (picture, b"", 0)),
-                (["--", path], None, (picture, b"", 0)), ([path], "/dev/full", (None, full, 3)),
+                (["--version"], None, (b"neuronet-plot 1.0\n", b"", 0)), ([path], None, (picture := plot(one)[0], b"", 0)),
+                (["-"], None, (picture, b"", 0)), (["--", path], None, (picture, b"", 0)), ([path], "/dev/full", (None, full, 3)),
                 (["--version"], "/dev/full", (None, full, 3)), (["--help"], "/dev/full", (None, full, 3)),
                 (["--bogus"], None, (b"", b'neuronet-plot: unknown option "--bogus"\n' + USAGE, 64)),
                 ([path, "-"], None, (b"", b'neuronet-plot: more than one transcript: "-"\n' + USAGE, 64)),
@@ -152,10 +149,9 @@ class BoundedMemory(unittest.TestCase):
                     child.stdin.writelines(pieces)
                     child.stdin.close()
                 self.assertEqual(child.wait(timeout=120), status, child.stderr.read())
-                if MEMORY_LIMITS:  # the sanitizers' own memory would count
-                    self.assertLess(int(peak.read().split()[-1]), 16 * 1024, "peak resident KiB")
-                svg.seek(0)
-                picture = svg.read()
+                # Not under the sanitizers, whose own memory would count.
+                self.assertLess(int(peak.read().split()[-1]) if MEMORY_LIMITS else 0, 16 * 1024, "peak resident KiB")
+                picture = os.pread(svg.fileno(), 2_000_000, 0)
             self.assertLess(len(picture), 1_000_000)
             if status == 0:  # thinned evenly, the first step and the last kept
                 path = ElementTree.fromstring(picture).find(f"{SVG}g[@class='errors']/{SVG}path").get("d")
@@ -168,8 +164,7 @@ class BoundedMemory(unittest.TestCase):
             self.skipTest("the sanitizers reserve address space of their own")
         # Below some limit the system cannot load the program (127); just above it, memory runs
         # out (3, one line); higher still, the whole answer. Never an abort, never a cut picture.
-        one = transcript("platform-one-step")
-        low, high, outcomes = 1024, 64 * 1024, set()
+        one, low, high, outcomes = transcript("platform-one-step"), 1024, 64 * 1024, set()
         while high - low > 4:
             middle = (low + high) // 2
             low, high = (middle, high) if plot(one, limit=middle * 1024)[2] == 127 else (low, middle)
