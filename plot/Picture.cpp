@@ -1,45 +1,76 @@
 #include "plot/Picture.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <limits>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "plot/ErrorAxis.hpp"
 
 namespace {
 
 using Point = SvgWriter::Point;
 using Anchor = SvgWriter::Anchor;
 
-const std::vector<std::string> palette = {"#1f77b4", "#ff7f0e", "#2ca02c", "#d62728", "#9467bd",
-                                          "#8c564b", "#e377c2", "#7f7f7f", "#bcbd22"};
-const std::string grey = "#666666";
+// Constants only: nothing may need memory before main sets what running out of it does.
+constexpr std::array<const char*, Transcript::widestLayer> palette = {
+    "#1f77b4", "#ff7f0e", "#2ca02c", "#d62728", "#9467bd",
+    "#8c564b", "#e377c2", "#7f7f7f", "#bcbd22"};
+constexpr const char* grey = "#666666";
+constexpr const char* errorBlue = "#1f3f7f";
+constexpr const char* stoppedRed = "#c62828";
+constexpr const char* metGreen = "#2e7d32";
+constexpr double errorLimit = 0.2;
+constexpr double notANumber = std::numeric_limits<double>::quiet_NaN();
+constexpr const char* ellipsis = "\xe2\x80\xa6";
 
-std::string formatted(double value, const char* format = "%g") {
+std::string formatted(double value, const char* format) {
     char text[48];
     std::snprintf(text, sizeof text, format, value);
     return text;
+}
+
+// A number as a label shows it: at most three decimals, as the transcript has, without
+// trailing zeros and never "-0"; from a million on, four digits and an exponent.
+std::string numberText(double value) {
+    if (std::fabs(value) >= 1e6) {
+        return formatted(value, "%.4g");
+    }
+    std::string text = formatted(value, "%.3f");
+    text.erase(text.find_last_not_of('0') + 1);
+    if (text.back() == '.') {
+        text.pop_back();
+    }
+    return text == "-0" ? "0" : text;
+}
+
+// An error in words where no number says it.
+std::string errorText(double error) {
+    return std::isnan(error)   ? "not a number"
+           : std::isinf(error) ? "infinite"
+                               : formatted(error, "%.4g");
 }
 
 std::string plural(std::int64_t count, const char* noun) {
     return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
 }
 
-// A plotting area and the ranges of data it shows; a logarithmic chart's y range is in
-// powers of ten. Values beyond the range are drawn on its edge.
+// A plotting area and the ranges of data it shows. Values beyond the range are drawn on
+// its edge.
 struct Chart {
     double left, top, right, bottom;
     double xMin, xMax, yMin, yMax;
-    bool logarithmic = false;
 
     double x(double value) const {
         return left + (right - left) * (xMax > xMin ? (value - xMin) / (xMax - xMin) : 0.5);
     }
     double y(double value) const {
-        const double v = logarithmic ? std::log10(value) : value;
-        const double share = std::isnan(v) ? 0.0 : std::clamp((v - yMin) / (yMax - yMin), 0.0, 1.0);
-        return bottom - (bottom - top) * share;
+        return bottom - (bottom - top) * std::clamp((value - yMin) / (yMax - yMin), 0.0, 1.0);
     }
 };
 
@@ -56,27 +87,25 @@ std::vector<double> ticks(double lo, double hi, int count) {
     }
     std::vector<double> values;
     for (double k = std::ceil(lo / step); k * step <= hi + step * 1e-9; ++k) {
-        values.push_back(k * step + 0.0);  // no -0
+        values.push_back(k * step);
     }
     return values;
 }
 
-// The frame, the grid and the labelled ticks of a chart.
-void drawAxes(SvgWriter& svg, const Chart& chart, const std::vector<double>& yTicks,
-              const std::string& yName) {
+// Where the steps of the run lie on a chart: one step stands in the middle.
+std::pair<double, double> stepRange(std::int64_t steps) {
+    return steps > 1 ? std::pair(1.0, static_cast<double>(steps)) : std::pair(0.5, 1.5);
+}
+
+// The frame and the labelled steps of a chart, and its y axis's name.
+void drawFrame(SvgWriter& svg, const Chart& chart, const std::string& yName) {
     const SvgWriter::Stroke grid{"#dddddd", 1.0};
     for (const double step : ticks(chart.xMin, chart.xMax, 6)) {
         if (step >= chart.xMin && step == std::floor(step)) {
             svg.line({chart.x(step), chart.top}, {chart.x(step), chart.bottom}, grid);
-            svg.text({chart.x(step), chart.bottom + 18}, formatted(step), 12, Anchor::middle, grey);
+            svg.text({chart.x(step), chart.bottom + 18}, formatted(step, "%.0f"), 12,
+                     Anchor::middle, grey);
         }
-    }
-    for (const double value : yTicks) {
-        const double at = chart.y(chart.logarithmic ? std::pow(10.0, value) : value);
-        svg.line({chart.left, at}, {chart.right, at}, grid);
-        svg.text({chart.left - 8, at + 4},
-                 formatted(chart.logarithmic ? std::pow(10.0, value) : value), 12, Anchor::end,
-                 grey);
     }
     svg.rectangle({chart.left, chart.top}, chart.right - chart.left, chart.bottom - chart.top,
                   "none", {"#999999", 1.0});
@@ -85,38 +114,56 @@ void drawAxes(SvgWriter& svg, const Chart& chart, const std::vector<double>& yTi
     svg.text({chart.left - 70, chart.top - 10}, yName, 13, Anchor::start, grey);
 }
 
-// The text in lines of at most `width` characters, broken at spaces.
-// Where the steps of the run lie on a chart: one step stands in the middle.
-std::pair<double, double> stepRange(std::int64_t steps) {
-    return steps > 1 ? std::pair(1.0, static_cast<double>(steps)) : std::pair(0.5, 1.5);
-}
-
 // A short run's steps are marked, so that a lone step shows.
 void markSteps(SvgWriter& svg, const std::vector<Point>& points, const std::string& colour) {
     if (points.size() <= 30) {
         for (const Point& point : points) {
-            svg.circle(point, 3.5, colour, {colour});
+            if (!std::isnan(point.y)) {
+                svg.circle(point, 3.5, colour, {colour});
+            }
         }
     }
 }
 
-std::vector<std::string> wrapped(const std::string& text, std::size_t width) {
-    std::vector<std::string> lines(1);
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find(' ', start);
-        end = end == std::string::npos ? text.size() : end;
-        const std::string word = text.substr(start, end - start);
-        if (!lines.back().empty() && lines.back().size() + 1 + word.size() > width) {
-            lines.emplace_back();
+// The text in at most `most` lines of at most `width` characters, broken at spaces
+// where it can be; a longer text ends in an ellipsis.
+std::vector<std::string> wrapped(std::string_view text, std::size_t width, std::size_t most) {
+    std::vector<std::string> lines;
+    while (!text.empty() && lines.size() < most) {
+        std::size_t end = std::min(width, text.size());
+        const auto space = text.substr(0, width + 1).rfind(' ');
+        if (text.size() > width && space != text.npos && space > 0) {
+            end = space;
         }
-        lines.back() += (lines.back().empty() ? "" : " ") + word;
-        start = end + 1;
+        lines.emplace_back(text.substr(0, end));
+        text.remove_prefix(std::min(text.size(), end + (end < text.size() && text[end] == ' ')));
+    }
+    if (!text.empty()) {
+        lines.back() = lines.back().substr(0, width - 1) + ellipsis;
     }
     return lines;
 }
 
+// A note in place of a chart that has nothing to show yet.
+void note(SvgWriter& svg, double y, const std::string& text) {
+    svg.text({24, y}, text, 14, Anchor::start, grey);
+}
+
 }  // namespace
+
+Picture::Picture(const Transcript& run) : run_(run) {
+    if (!run_.targetKnown) {
+        return;
+    }
+    for (const auto& step : run_.steps) {
+        double error = 0.0;
+        for (std::size_t m = 0; m < run_.target.size(); ++m) {
+            const double difference = step.output[m] - run_.target[m];
+            error += difference * difference;
+        }
+        errors_.push_back(error);
+    }
+}
 
 std::string Picture::layerSizes() const {
     std::string sizes;
@@ -126,10 +173,17 @@ std::string Picture::layerSizes() const {
     return sizes;
 }
 
+std::string Picture::title() const {
+    if (!run_.networkKnown) {
+        return "neuronet: a run whose network is not known yet";
+    }
+    return "neuronet: a " + layerSizes() + " network " +
+           (run_.trainingOver ? "trained for " + plural(run_.stepCount, "step")
+                              : plural(run_.stepCount, "step") + " into training");
+}
+
 void Picture::write(std::ostream& out) const {
-    SvgWriter svg(
-        out, width, height,
-        "neuronet: a " + layerSizes() + " network trained for " + plural(run_.stepCount, "step"));
+    SvgWriter svg(out, width, height, title());
     drawNetwork(svg);
     drawErrors(svg);
     drawOutputs(svg);
@@ -137,6 +191,11 @@ void Picture::write(std::ostream& out) const {
 
 // Five columns of neurons; every connection's width and shade show its initial weight.
 void Picture::drawNetwork(SvgWriter& svg) const {
+    if (!run_.networkKnown) {
+        svg.text({24, 34}, "1. The network", 18, Anchor::start, "black", true);
+        note(svg, 80, "The network is not known yet.");
+        return;
+    }
     svg.text({24, 34}, "1. The network: " + layerSizes() + " neurons, with its initial weights", 18,
              Anchor::start, "black", true);
     const auto column = [](std::size_t layer) {
@@ -147,13 +206,15 @@ void Picture::drawNetwork(SvgWriter& svg) const {
         const double spacing = std::min(34.0, 270.0 / count);
         return 215.0 + (static_cast<double>(neuron) - (count - 1) / 2) * spacing;
     };
+    const auto stroke = [](double weight) {
+        return SvgWriter::Stroke{"#2f5f9f", 0.4 + 3.2 * weight, 0.15 + 0.75 * weight};
+    };
     svg.beginGroup("connections", "width and shade: the initial weight");
     for (std::size_t g = 0; g < run_.weights.size(); ++g) {
         for (std::size_t i = 0; i < run_.weights[g].size(); ++i) {
             for (std::size_t j = 0; j < run_.weights[g][i].size(); ++j) {
-                const double w = std::clamp(run_.weights[g][i][j], 0.0, 1.0);
                 svg.line({column(g), row(g, i)}, {column(g + 1), row(g + 1, j)},
-                         {"#2f5f9f", 0.4 + 3.2 * w, 0.15 + 0.75 * w});
+                         stroke(run_.weights[g][i][j]));
             }
         }
     }
@@ -178,7 +239,7 @@ void Picture::drawNetwork(SvgWriter& svg) const {
                        {"#333333", 1.2});
             if (layer == 0) {
                 svg.text({centre.x - 18, centre.y + 4},
-                         formatted(run_.input[static_cast<std::size_t>(k)]), 12, Anchor::end);
+                         numberText(run_.input[static_cast<std::size_t>(k)]), 12, Anchor::end);
             }
         }
         svg.text({column(layer), 372}, name, 14, Anchor::middle, "black", true);
@@ -186,9 +247,9 @@ void Picture::drawNetwork(SvgWriter& svg) const {
                  Anchor::middle, grey);
         svg.endGroup();
     }
-    svg.line({560, 412}, {600, 412}, {"#2f5f9f", 0.4 + 3.2 * 0.01, 0.15 + 0.75 * 0.01});
+    svg.line({560, 412}, {600, 412}, stroke(0.01));
     svg.text({606, 416}, "weight 0.01", 12, Anchor::start, grey);
-    svg.line({700, 412}, {740, 412}, {"#2f5f9f", 0.4 + 3.2 * 0.99, 0.15 + 0.75 * 0.99});
+    svg.line({700, 412}, {740, 412}, stroke(0.99));
     svg.text({746, 416}, "weight 0.99", 12, Anchor::start, grey);
     svg.text({24, 416}, "Each line joins two neurons; its width and shade show its weight.", 12,
              Anchor::start, grey);
@@ -198,119 +259,164 @@ void Picture::drawNetwork(SvgWriter& svg) const {
 // the step where training ended.
 void Picture::drawErrors(SvgWriter& svg) const {
     const double top = 440;
-    const double limit = 0.2;
     svg.text({24, top + 34}, "2. The error at every step", 18, Anchor::start, "black", true);
+    if (run_.steps.empty()) {
+        return note(svg, top + 80, "No training step yet.");
+    }
+    if (!run_.targetKnown) {
+        return note(svg, top + 80, "The target is not known yet.");
+    }
     svg.text({24, top + 54},
              "Summed squared difference of each step's output from the target, computed from "
              "the transcript's three-decimal figures.",
              12, Anchor::start, grey);
-    std::vector<double> errors;
-    for (const auto& step : run_.steps) {
-        double error = 0.0;
-        for (std::size_t m = 0; m < step.output.size(); ++m) {
-            error += (step.output[m] - run_.target[m]) * (step.output[m] - run_.target[m]);
-        }
-        errors.push_back(error);
-    }
-    double smallest = limit, largest = limit;
-    for (const double error : errors) {
-        if (error > 0 && std::isfinite(error)) {
-            smallest = std::min(smallest, error);
-            largest = std::max(largest, error);
-        }
-    }
-    const auto lastStep = static_cast<double>(run_.stepCount);
     const auto [first, last] = stepRange(run_.stepCount);
-    Chart chart{90,
-                top + 90,
-                720,
-                top + 300,
-                first,
-                last,
-                std::floor(std::log10(smallest)),
-                std::ceil(std::log10(largest)),
-                true};
-    if (chart.yMax - chart.yMin < 1) {
-        chart.yMax = chart.yMin + 1;
-    }
-    std::vector<double> decades;
-    for (double k = chart.yMin; k <= chart.yMax; k += std::ceil((chart.yMax - chart.yMin) / 8)) {
-        decades.push_back(k);
-    }
-    drawAxes(svg, chart, decades, "error (log scale)");
-    svg.line({chart.left, chart.y(limit)}, {chart.right, chart.y(limit)},
-             {"#c62828", 1.5, 1.0, "8 5"});
-    svg.text({chart.right + 8, chart.y(limit) + 4}, "limit 0.2", 12, Anchor::start, "#c62828");
+    const Chart chart{100, top + 95, 720, top + 325, first, last, 0, 1};
+    const ErrorAxis axis(errors_, chart.top, chart.bottom);
+    axis.draw(svg, chart.left, chart.right);
+    drawFrame(svg, chart, "error (log scale)");
+    svg.beginGroup("limit", "the limit 0.2");
+    svg.line({chart.left, axis.y(errorLimit)}, {chart.right, axis.y(errorLimit)},
+             {stoppedRed, 1.5, 1.0, "8 5"});
+    svg.text({chart.right + 8, axis.y(errorLimit) + 4}, "limit 0.2", 12, Anchor::start, stoppedRed);
+    svg.endGroup();
 
     svg.beginGroup("errors", "error per step");
     std::vector<Point> points;
-    for (std::size_t k = 0; k < errors.size(); ++k) {
-        points.push_back({chart.x(static_cast<double>(run_.steps[k].number)),
-                          chart.y(errors[k] > 0 ? errors[k] : std::pow(10.0, chart.yMin))});
+    std::vector<Point> apart;
+    for (std::size_t k = 0; k < errors_.size(); ++k) {
+        const Point point{chart.x(static_cast<double>(run_.steps[k].number)), axis.y(errors_[k])};
+        // The line joins only errors on the scale; one apart is marked on its row.
+        points.push_back(ErrorAxis::apart(errors_[k]) ? Point{point.x, notANumber} : point);
+        if (ErrorAxis::apart(errors_[k])) {
+            apart.push_back(point);
+        }
     }
-    svg.polyline(points, {"#1f3f7f", 2.0});
-    markSteps(svg, points, "#1f3f7f");
+    svg.path(points, {errorBlue, 2.0});
+    markSteps(svg, points, errorBlue);
+    for (const Point& point : apart) {
+        svg.circle(point, 4.5, "white", {errorBlue, 2.0});
+    }
     svg.endGroup();
 
-    const bool met = run_.stopReason.empty();
-    const std::string colour = met ? "#2e7d32" : "#c62828";
-    svg.line({chart.x(lastStep), chart.top}, {chart.x(lastStep), chart.bottom},
-             {colour, 1.5, 1.0, "3 3"});
-    svg.text({chart.x(lastStep), chart.top - 6},
-             (met ? "met the limit at step " : "stopped at step ") + std::to_string(run_.stepCount),
-             12, lastStep > 1 ? Anchor::end : Anchor::middle, colour, true);
-    const std::string summary =
-        run_.stepCount == 1
-            ? "The error of the one step was " + formatted(errors.front(), "%.4g") + "."
-            : "The error was " + formatted(errors.front(), "%.4g") + " at step 1 and " +
-                  formatted(errors.back(), "%.4g") + " at step " + std::to_string(run_.stepCount) +
-                  ".";
-    svg.text({24, chart.bottom + 60}, summary, 12, Anchor::start, grey);
-    double y = chart.bottom + 76;
-    for (const auto& line :
-         met ? std::vector<std::string>{} : wrapped("Training stopped: " + run_.stopReason, 120)) {
-        svg.text({24, y}, line, 12, Anchor::start, colour);
-        y += 15;
+    const bool met = run_.trainingOver && run_.stopReason.empty();
+    const std::string colour = !run_.trainingOver ? grey : met ? metGreen : stoppedRed;
+    const double lastX = chart.x(static_cast<double>(run_.stepCount));
+    svg.line({lastX, chart.top}, {lastX, chart.bottom}, {colour, 1.5, 1.0, "3 3"});
+    svg.text({lastX, chart.top - 8},
+             (!run_.trainingOver ? "step " + std::to_string(run_.stepCount) + " so far"
+              : met              ? "met the limit at step " + std::to_string(run_.stepCount)
+                                 : "stopped at step " + std::to_string(run_.stepCount)),
+             12, run_.stepCount > 1 ? Anchor::end : Anchor::middle, colour, true);
+    summarizeErrors(svg, chart.bottom + 62, colour);
+}
+
+void Picture::summarizeErrors(SvgWriter& svg, double top, const std::string& colour) const {
+    const std::string steps = std::to_string(run_.stepCount);
+    std::string summary;
+    if (!run_.reportedError.empty()) {
+        const double reported = std::strtod(run_.reportedError.c_str(), nullptr);
+        // A zero from the figures stands for an error below their last decimal.
+        const std::string last =
+            (std::isnan(reported) || std::isinf(reported) ? errorText(reported)
+                                                          : run_.reportedError) +
+            (errors_.back() == 0 && reported > 0 ? " (0 from its three-decimal figures)" : "");
+        summary = run_.stepCount == 1
+                      ? "The report gives the error of the one step as " + last + "."
+                      : "The error was " + errorText(errors_.front()) +
+                            " at step 1; the report gives the last, at step " + steps + ", as " +
+                            last + ".";
+    } else {
+        summary =
+            "The error was " + errorText(errors_.front()) + " at step 1" +
+            (run_.stepCount == 1 ? "."
+                                 : " and " + errorText(errors_.back()) + " at step " + steps + ".");
+    }
+    svg.text({24, top}, summary, 12, Anchor::start, grey);
+    if (!run_.stopReason.empty()) {
+        svg.beginGroup("stop-reason", "why training stopped");
+        double y = top + 18;
+        for (const auto& line : wrapped("Training stopped: " + run_.stopReason, 118, 4)) {
+            svg.text({24, y}, line, 12, Anchor::start, colour);
+            y += 15;
+        }
+        svg.endGroup();
     }
 }
 
 // Every output element's value at every step, with its target as a dashed level in the
-// same colour.
+// same colour, or, beyond the chart, an arrow on its edge.
 void Picture::drawOutputs(SvgWriter& svg) const {
-    const double top = 860;
+    const double top = 900;
     svg.text({24, top + 34}, "3. The outputs at every step, and their targets (dashed)", 18,
              Anchor::start, "black", true);
-    if (run_.target.empty()) {
-        svg.text({24, top + 80}, "The output layer has no neurons: there is nothing to draw.", 14,
-                 Anchor::start, grey);
-        return;
+    if (!run_.networkKnown || run_.steps.empty()) {
+        return note(svg, top + 80, "No training step yet.");
     }
-    // Every output lies from 0.11 to 1.11; targets far beyond are drawn on the edge.
-    double lo = 0.11, hi = 1.11;
+    if (run_.outputCount() == 0) {
+        return note(svg, top + 80, "The output layer has no neurons: there is nothing to draw.");
+    }
+    // Every output lies from 0.11 to 1.11; targets far beyond are shown on the edge.
+    double low = 0.11;
+    double high = 1.11;
     for (const double d : run_.target) {
-        lo = std::min(lo, std::max(d, -1.0));
-        hi = std::max(hi, std::min(d, 2.2));
+        low = std::min(low, std::max(d, -1.0));
+        high = std::max(high, std::min(d, 2.2));
     }
     const auto [first, last] = stepRange(run_.stepCount);
-    Chart chart{90, top + 70, 720, top + 300, first, last, lo - 0.05, hi + 0.05};
-    drawAxes(svg, chart, ticks(chart.yMin, chart.yMax, 6), "output");
-    for (std::size_t m = 0; m < run_.target.size(); ++m) {
-        const std::string& colour = palette[m % palette.size()];
-        const double d = run_.target[m];
+    const Chart chart{100, top + 70, 720, top + 250, first, last, low - 0.05, high + 0.05};
+    for (const double value : ticks(chart.yMin, chart.yMax, 6)) {
+        svg.line({chart.left, chart.y(value)}, {chart.right, chart.y(value)}, {"#dddddd"});
+        svg.text({chart.left - 8, chart.y(value) + 4}, numberText(value), 12, Anchor::end, grey);
+    }
+    drawFrame(svg, chart, "output");
+    std::size_t above = 0;
+    std::size_t below = 0;
+    for (std::size_t m = 0; m < run_.outputCount(); ++m) {
+        const std::string colour = palette[m];
         svg.beginGroup("output", "output " + std::to_string(m + 1));
         std::vector<Point> points;
         for (const auto& step : run_.steps) {
-            points.push_back({chart.x(static_cast<double>(step.number)), chart.y(step.output[m])});
+            points.push_back({chart.x(static_cast<double>(step.number)),
+                              std::isnan(step.output[m]) ? notANumber : chart.y(step.output[m])});
         }
-        svg.polyline(points, {colour, 2.0});
+        svg.path(points, {colour, 2.0});
         markSteps(svg, points, colour);
-        svg.line({chart.left, chart.y(d)}, {chart.right, chart.y(d)}, {colour, 1.5, 0.9, "7 5"});
-        const char* beyond = d > chart.yMax   ? " (above the chart)"
-                             : d < chart.yMin ? " (below the chart)"
-                                              : "";
-        svg.text({chart.right + 12, chart.top + 12 + 16.0 * static_cast<double>(m)},
-                 "output " + std::to_string(m + 1) + ": target " + formatted(d) + beyond, 12,
-                 Anchor::start, colour);
+        if (run_.targetKnown) {
+            const double d = run_.target[m];
+            if (d > chart.yMax || d < chart.yMin) {
+                const double shift =
+                    10.0 + 12.0 * static_cast<double>(d > chart.yMax ? above++ : below++);
+                svg.text({chart.right - shift, d > chart.yMax ? chart.top + 14 : chart.bottom - 5},
+                         d > chart.yMax ? "\xe2\x96\xb2" : "\xe2\x96\xbc", 12, Anchor::middle,
+                         colour);
+            } else {
+                svg.line({chart.left, chart.y(d)}, {chart.right, chart.y(d)},
+                         {colour, 1.5, 0.9, "7 5"});
+            }
+        }
         svg.endGroup();
     }
+    drawOutputLegend(svg, chart.bottom + 62, chart.yMin, chart.yMax);
+}
+
+// One entry per output, below the chart.
+void Picture::drawOutputLegend(SvgWriter& svg, double top, double low, double high) const {
+    svg.beginGroup("legend", "every output and its target");
+    for (std::size_t m = 0; m < run_.outputCount(); ++m) {
+        std::string entry = "output " + std::to_string(m + 1);
+        if (run_.targetKnown) {
+            const double d = run_.target[m];
+            entry += ": target " + numberText(d) +
+                     (d > high  ? " (above the chart)"
+                      : d < low ? " (below the chart)"
+                                : "");
+        }
+        if (std::any_of(run_.steps.begin(), run_.steps.end(),
+                        [m](const auto& step) { return std::isnan(step.output[m]); })) {
+            entry += ", not a number at some steps";
+        }
+        svg.text({24, top + 15.0 * static_cast<double>(m)}, entry, 12, Anchor::start, palette[m]);
+    }
+    svg.endGroup();
 }

@@ -1,6 +1,9 @@
 #include "plot/SvgWriter.hpp"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <iterator>
 
 SvgWriter::SvgWriter(std::ostream& out, double width, double height, std::string_view title)
     : out_(out) {
@@ -34,7 +37,18 @@ void SvgWriter::attribute(const char* name, std::string_view value) {
 }
 
 void SvgWriter::escaped(std::string_view text) {
-    for (const char c : text) {
+    // Infinity, the triangles up and down and the ellipsis, in UTF-8.
+    static constexpr std::string_view symbols[] = {"\xe2\x88\x9e", "\xe2\x96\xb2", "\xe2\x96\xbc",
+                                                   "\xe2\x80\xa6"};
+    for (std::size_t k = 0; k < text.size(); ++k) {
+        const char c = text[k];
+        const auto symbol = std::find_if(std::begin(symbols), std::end(symbols),
+                                         [&](auto s) { return text.substr(k).starts_with(s); });
+        if (symbol != std::end(symbols)) {
+            out_ << *symbol;
+            k += symbol->size() - 1;
+            continue;
+        }
         switch (c) {
             case '<':
                 out_ << "&lt;";
@@ -77,13 +91,18 @@ void SvgWriter::line(Point from, Point to, const Stroke& stroke) {
     out_ << "/>\n";
 }
 
-void SvgWriter::polyline(const std::vector<Point>& points, const Stroke& stroke) {
-    out_ << R"(<polyline fill="none" points=")";
-    for (std::size_t k = 0; k < points.size(); ++k) {
+void SvgWriter::path(const std::vector<Point>& points, const Stroke& stroke) {
+    out_ << R"(<path fill="none" d=")";
+    bool broken = true;
+    for (const Point& point : points) {
+        if (std::isnan(point.x) || std::isnan(point.y)) {
+            broken = true;
+            continue;
+        }
         char text[64];
-        std::snprintf(text, sizeof text, "%s%.2f,%.2f", k == 0 ? "" : " ", points[k].x,
-                      points[k].y);
+        std::snprintf(text, sizeof text, "%s%.2f,%.2f", broken ? "M" : " ", point.x, point.y);
         out_ << text;
+        broken = false;
     }
     out_ << '"';
     strokeAttributes(stroke);

@@ -7,7 +7,8 @@
 #include <vector>
 
 // Writes one SVG document element by element: the one place that knows SVG's syntax.
-// Coordinates are in pixels from the top left corner, written with two decimals.
+// Coordinates are in pixels from the top left corner, written with two decimals. Text is
+// printable ASCII and the few symbols the picture uses; any other byte becomes "?".
 class SvgWriter {
   public:
     struct Point {
@@ -34,7 +35,9 @@ class SvgWriter {
     ~SvgWriter();
 
     void line(Point from, Point to, const Stroke& stroke);
-    void polyline(const std::vector<Point>& points, const Stroke& stroke);
+    // A line through the points in order, broken where a point has a coordinate that is
+    // not a number.
+    void path(const std::vector<Point>& points, const Stroke& stroke);
     void circle(Point centre, double radius, const std::string& fill, const Stroke& stroke);
     void rectangle(Point corner, double width, double height, const std::string& fill,
                    const Stroke& stroke);

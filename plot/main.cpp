@@ -3,25 +3,28 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
-#include <sstream>
+#include <new>
 #include <string>
 #include <string_view>
 
 #include "console/ConsoleBuffer.hpp"
+#include "console/Quoted.hpp"
 #include "plot/Picture.hpp"
-#include "plot/TranscriptReader.hpp"
+#include "plot/TranscriptParser.hpp"
 
 namespace {
 
 constexpr int drawn = 0;
 constexpr int unusableTranscript = 1;
-constexpr int ioFailure = 3;
+constexpr int fatalError = 3;
 constexpr int usageError = 64;
 
-constexpr const char* usage = "Usage: neuronet-plot [--help | --version] [TRANSCRIPT]\n";
+constexpr const char* usage = "Usage: neuronet-plot [--help | --version] [--] [TRANSCRIPT]\n";
 constexpr const char* help =
     "Draws one whole transcript of neuronet, read from TRANSCRIPT or from standard input,\n"
     "as one SVG picture on standard output: the network with its initial weights, the\n"
@@ -30,14 +33,68 @@ constexpr const char* help =
     "  echo \"0.1 0.1 0.1 -0.147 -0.147 -0.147\" | neuronet | neuronet-plot > run.svg\n"
     "\n"
     "Exit status: 0 the picture was written; 1 the input is not a whole transcript;\n"
-    "3 the input could not be read or the picture written; 64 the command line was wrong.\n"
+    "3 memory ran out, or the input could not be read or the picture written;\n"
+    "64 the command line was wrong.\n"
     "\n"
     "Full documentation: man neuronet-plot\n";
 
-int draw(std::istream& in, std::ostream& out) {
-    std::ostringstream picture;
-    Picture(TranscriptReader(in).read()).write(picture);
-    out << picture.str();
+// The output and the chunk of input being read, in static storage: at hand however
+// little memory is left.
+ConsoleBuffer standardOutput(STDOUT_FILENO, "standard output");
+std::array<char, 64 * 1024> chunk;
+
+// Memory has run out. Throwing needs memory too, so the run ends here, with the one line
+// that says why. What is buffered of the picture stays unwritten.
+[[noreturn]] void outOfMemory() {
+    constexpr char message[] = "neuronet-plot: out of memory\n";
+    [[maybe_unused]] const auto written = ::write(STDERR_FILENO, message, sizeof message - 1);
+    std::_Exit(fatalError);
+}
+
+// Feeds the parser every line of the input, each cut one byte beyond the longest a
+// transcript has: the parser rejects it then, so that an endless line ends the reading.
+void readLines(std::streambuf& input, TranscriptParser& parser) {
+    std::string line;
+    const auto add = [&line](std::string_view piece) {
+        line.append(piece.substr(0, TranscriptParser::longestLine + 1 - line.size()));
+    };
+    for (std::streamsize got; (got = input.sgetn(chunk.data(), chunk.size())) > 0;) {
+        std::string_view rest(chunk.data(), static_cast<std::size_t>(got));
+        for (auto end = rest.find('\n'); end != rest.npos; end = rest.find('\n')) {
+            if (line.empty()) {
+                parser.line(rest.substr(0, end));
+            } else {
+                add(rest.substr(0, end));
+                parser.line(line);
+                line.clear();
+            }
+            rest.remove_prefix(end + 1);
+        }
+        add(rest);
+        if (line.size() > TranscriptParser::longestLine) {
+            parser.line(line);
+        }
+    }
+    if (!line.empty()) {
+        parser.line(line);
+    }
+    parser.finish();
+}
+
+// Draws the transcript in the file at `path`, or on standard input.
+int draw(const char* path, std::ostream& out) {
+    const bool fromFile = path != nullptr && std::string_view(path) != "-";
+    static const std::string name = fromFile ? quoted(path) : "standard input";
+    const int descriptor = fromFile ? ::open(path, O_RDONLY) : STDIN_FILENO;
+    if (descriptor < 0) {
+        const int error = errno;
+        std::cerr << "neuronet-plot: cannot open " << name << ": " << std::strerror(error) << '\n';
+        return fatalError;
+    }
+    static ConsoleBuffer input(descriptor, name.c_str());
+    TranscriptParser parser;
+    readLines(input, parser);
+    Picture(parser.run()).write(out);
     out.flush();
     return drawn;
 }
@@ -45,40 +102,39 @@ int draw(std::istream& in, std::ostream& out) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    const char* path = nullptr;
-    for (int k = 1; k < argc; ++k) {
-        const std::string_view argument = argv[k];
-        if (argument == "--help" || argument == "--version") {
-            std::cout << (argument == "--help" ? std::string(usage) + help : "neuronet-plot 1.0\n");
-            return std::cout.flush() ? drawn : ioFailure;
-        }
-        if ((argument.starts_with('-') && argument != "-") || path) {
-            std::cerr << "neuronet-plot: "
-                      << (path ? "more than one transcript: " : "unknown option: ") << argument
-                      << '\n'
-                      << usage;
-            return usageError;
-        }
-        path = argv[k];
-    }
-    const bool fromFile = path != nullptr && std::string_view(path) != "-";
-    const int descriptor = fromFile ? ::open(path, O_RDONLY) : STDIN_FILENO;
-    if (descriptor < 0) {
-        std::cerr << "neuronet-plot: cannot open " << path << ": " << std::strerror(errno) << '\n';
-        return ioFailure;
-    }
-    static ConsoleBuffer input(descriptor, fromFile ? path : "standard input");
-    static ConsoleBuffer output(STDOUT_FILENO, "standard output");
-    std::istream in(&input);
-    std::ostream out(&output);
-    out.exceptions(std::ios::badbit);
+    std::set_new_handler(outOfMemory);
+    std::ostream out(&standardOutput);
     try {
-        return draw(in, out);
-    } catch (const TranscriptReader::Unusable& unusable) {
+        // A write that fails throws, so that the run ends where it failed.
+        out.exceptions(std::ios::badbit);
+        const char* path = nullptr;
+        bool options = true;
+        for (int k = 1; k < argc; ++k) {
+            const std::string_view argument = argv[k];
+            if (options && argument == "--") {
+                options = false;
+            } else if (options && (argument == "--help" || argument == "--version")) {
+                out << (argument == "--help" ? usage : "neuronet-plot 1.0\n")
+                    << (argument == "--help" ? help : "");
+                out.flush();
+                return drawn;
+            } else if (path != nullptr ||
+                       (options && argument.starts_with('-') && argument != "-")) {
+                std::cerr << "neuronet-plot: "
+                          << (path != nullptr ? "more than one transcript: " : "unknown option ")
+                          << quoted(argument) << '\n'
+                          << usage;
+                return usageError;
+            } else {
+                path = argv[k];
+            }
+        }
+        return draw(path, out);
+    } catch (const TranscriptParser::Unusable& unusable) {
         std::cerr << "neuronet-plot: " << unusable.what() << '\n';
         return unusableTranscript;
     } catch (const std::exception& failure) {
         std::cerr << "neuronet-plot: " << failure.what() << '\n';
-        return ioFailure;
+        return fatalError;
     }
 }

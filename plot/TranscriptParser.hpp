@@ -1,0 +1,99 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "plot/Thinning.hpp"
+#include "plot/Transcript.hpp"
+
+// Reads one transcript of neuronet as it is written, fed one line at a time, in memory
+// bounded by the transcript's shape: a line of at most 64 KiB, layers of at most 9
+// neurons, and a long run's steps thinned. At every line the run so far can be drawn.
+// What neuronet cannot print is rejected: a number it cannot write, a layer wider than
+// it builds, a report that disagrees with the run. Diagnostics of neuronet mixed into
+// the transcript (its standard error, after the prompts) are passed over.
+class TranscriptParser {
+  public:
+    // Why the text is not a whole transcript: what was expected, and on which line.
+    struct Unusable : std::runtime_error {
+        using std::runtime_error::runtime_error;
+    };
+
+    static constexpr std::size_t longestLine = 64 * 1024;
+    static constexpr std::size_t stepsKept = 2000;
+    // neuronet's backstop: it never trains longer.
+    static constexpr std::int64_t mostSteps = 10'000'000;
+
+    TranscriptParser() = default;
+    TranscriptParser(const TranscriptParser&) = delete;
+    TranscriptParser& operator=(const TranscriptParser&) = delete;
+
+    // The next line, without its line feed.
+    void line(std::string_view text);
+    // The end of the input, where the transcript must be whole.
+    void finish();
+    // The target, for an owner that knows it before the report prints it: the report's
+    // own takes its place, and stands. Rounded to the report's three decimals, so that the
+    // run drawn is the one the whole transcript gives. Needs the network to be known and
+    // one finite element per output; throws std::invalid_argument otherwise.
+    void setTarget(const std::vector<double>& target);
+
+    const Transcript& run() const { return run_; }
+
+  private:
+    enum class Expecting {
+        input,
+        layerCount,
+        firstMatrix,
+        weights,
+        stepOrReport,
+        errorTerm,
+        reportOpening,
+        report
+    };
+    // What an element of a vector's line may be: the input and the target are finite; an
+    // output lies from 0.11 to 1.11 or is not a number; an error term is not infinite.
+    enum class Element { finite, output, errorTerm };
+
+    // What the next line should be, for a diagnostic.
+    const char* expectedNext() const;
+    [[noreturn]] void unusable(std::string_view expected) const;
+    // Reads a vector's line into `values`: at most `most` elements of the kind.
+    void vector(std::string_view text, Element kind, std::size_t most, std::vector<double>& values,
+                std::string_view expected) const;
+
+    void readInput();
+    void readLayerCount();
+    void readFirstMatrix();
+    void readWeights();
+    std::size_t rowsDue() const;
+    void readRow();
+    void endMatrix();
+    void readFirstOutput(std::string_view text);
+    void readStepOrReport();
+    void readStep(std::string_view text);
+    void readErrorTerm();
+    void readReportOpening();
+    void readReport();
+    void readReportedError(std::string_view text);
+
+    Transcript run_;
+    Thinning thinning_{stepsKept};
+    Expecting expecting_ = Expecting::input;
+    // The weight matrix being read, and the line of the report expected next.
+    std::size_t matrix_ = 0;
+    std::size_t reportLine_ = 0;
+    // The output as the first output line printed it, and as the last step's did: the
+    // report prints them again.
+    std::string firstOutput_;
+    std::string lastOutput_;
+    std::vector<double> values_;
+    std::int64_t lineNumber_ = 0;
+    // The line being read (during line()), or none at the end of the input.
+    std::string_view line_;
+    bool ended_ = false;
+};
