@@ -293,7 +293,7 @@ void TranscriptParser::readFirstMatrix() {
     if (line_ != "Matrix is:") {
         unusable(expectedNext());
     }
-    run_.layerSizes = {3};
+    run_.layerSizes.assign(1, 3);  // the input's three neurons
     run_.weights.emplace_back();
     expecting_ = Expecting::weights;
 }
