@@ -3,6 +3,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
@@ -70,14 +71,24 @@ std::optional<double> wholeNumber(const std::string& word) {
 // and the space.
 constexpr std::size_t longestElementText = 316;
 
-// Writes the element as the C library's "%4.3f " writes it and returns the length.
-// std::to_chars with three decimals rounds the exact binary value to nearest, ties to
-// even, just as the C library does; only "inf" and "nan" are short enough to need the
-// padding to the width of 4.
-std::size_t formatElement(double element, char* text) {
+// Writes the element with three decimals, as "%.3f" does, and returns the length.
+// std::to_chars rounds the exact binary value to nearest, ties to even, just as the C
+// library does, and without its cost; a standard library without the floating-point
+// to_chars gets the same text from snprintf.
+std::size_t fixedThree(double element, char* text) {
+#ifdef NEURONET_NO_FLOAT_TO_CHARS
+    return static_cast<std::size_t>(std::snprintf(text, longestElementText, "%.3f", element));
+#else
     const char* const end =
         std::to_chars(text, text + longestElementText, element, std::chars_format::fixed, 3).ptr;
-    auto length = static_cast<std::size_t>(end - text);
+    return static_cast<std::size_t>(end - text);
+#endif
+}
+
+// Writes the element as the C library's "%4.3f " writes it and returns the length. Only
+// "inf" and "nan" are short enough to need the padding to the width of 4.
+std::size_t formatElement(double element, char* text) {
+    auto length = fixedThree(element, text);
     if (length < 4) {
         std::memmove(text + (4 - length), text, length);
         std::memset(text, ' ', 4 - length);
