@@ -31,20 +31,16 @@ int GlibcRandom::next() {
     return value;
 }
 
-namespace {
-
-GlibcRandom& generator() {
+GlibcRandom& GlibcRandom::shared() {
     static GlibcRandom instance;
     return instance;
 }
 
-}  // namespace
-
 // The C library's own functions, replaced in the program that links this file.
 extern "C" int rand() {
-    return generator().next();
+    return GlibcRandom::shared().next();
 }
 
 extern "C" void srand(unsigned seed) {
-    generator().seed(seed);
+    GlibcRandom::shared().seed(seed);
 }

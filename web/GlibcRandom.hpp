@@ -12,6 +12,9 @@ class GlibcRandom {
     // A generator never seeded behaves as if seeded with 1.
     GlibcRandom() { seed(1); }
 
+    // The generator behind the C library's rand and srand in the program.
+    static GlibcRandom& shared();
+
     void seed(std::uint32_t seed);
     // The next value, from 0 to 2^31 - 1.
     int next();

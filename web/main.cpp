@@ -12,6 +12,7 @@
 
 #include "app/CommandLine.hpp"
 #include "app/Dialogue.hpp"
+#include "web/GlibcRandom.hpp"
 #include "web/PageFrame.hpp"
 #include "web/PageInput.hpp"
 #include "web/PageOutput.hpp"
@@ -41,6 +42,18 @@ int runOnPage(std::istream& in, const DialogueOptions& options) {
 extern "C" EMSCRIPTEN_KEEPALIVE int neuronet_run() {
     std::istream in(&standardInput);
     return runOnPage(in, {});
+}
+
+// Trains once, on a run of its own whose text is thrown away, while the page waits for the
+// first answer, so that the engine has compiled the training's code at its best before the
+// person's run trains. The generator is left as it was.
+extern "C" EMSCRIPTEN_KEEPALIVE void neuronet_warm_up() {
+    const GlibcRandom kept = GlibcRandom::shared();
+    std::istringstream in("0.1 0.1 0.1 -0.147 -0.147 -0.147");
+    std::ostringstream out;
+    std::ostringstream err;
+    runProgram(CommandLine(std::span<const char* const>()), in, out, err);
+    GlibcRandom::shared() = kept;
 }
 
 // For the tests: one whole dialogue on the given standard input, after std::srand(seed),

@@ -16,16 +16,14 @@ const statusWords = {
   130: 'stopped, as Ctrl-C stops the console',
 };
 
+// 1234567 as "1,234,567".
+const grouped = (count) => String(count).replace(/\B(?=(\d{3})+$)/g, ',');
+
 let worker = null;
-let transcript;  // the whole standard output, one Blob per frame
+let transcript;  // standard output, whole, as the frames brought its bytes
 let head, headCount, tail, afterHead;  // the text in view and the line count past the head
 let transcriptUrl = null;
-
-function countLines(text) {
-  let count = 0;
-  for (let at = text.indexOf('\n'); at >= 0; at = text.indexOf('\n', at + 1)) ++count;
-  return count;
-}
+const decoder = new TextDecoder();
 
 // The last `count` lines of the text, with the line still being written.
 function lastLines(text, count) {
@@ -34,37 +32,39 @@ function lastLines(text, count) {
   return at < 0 ? text : text.slice(at + 1);
 }
 
-function addOutput(text) {
-  while (headCount < headLines && text) {
-    const end = text.indexOf('\n') + 1;
-    head += end ? text.slice(0, end) : text;
-    text = end ? text.slice(end) : '';
-    headCount += end ? 1 : 0;
+function addOutput(bytes) {
+  let from = 0;
+  while (headCount < headLines && from < bytes.length) {
+    const end = bytes.indexOf(10, from) + 1 || bytes.length;
+    head += decoder.decode(bytes.subarray(from, end));
+    headCount += bytes[end - 1] === 10 ? 1 : 0;
+    from = end;
   }
-  afterHead += countLines(text);
-  tail = lastLines(tail + text, tailLines);
+  for (let at = bytes.indexOf(10, from); at >= 0; at = bytes.indexOf(10, at + 1)) ++afterHead;
+  // Only the end of a long frame can be in view: it is read from its first whole line.
+  const start = Math.max(from, bytes.length - 32768);
+  const text = decoder.decode(bytes.subarray(start));
+  tail = lastLines(start > from ? text.slice(text.indexOf('\n') + 1) : tail + text, tailLines);
 }
 
 function showOutput() {
   const view = element('output');
   const atEnd = view.scrollTop + view.clientHeight >= view.scrollHeight - 8;
-  const left = afterHead - countLines(tail);
+  const left = afterHead - (tail.match(/\n/g)?.length ?? 0);
   if (element('output-head').textContent !== head) element('output-head').textContent = head;
   element('output-gap').hidden = left === 0;
   element('output-gap').textContent = left === 0 ? ''
-    : `… ${left.toLocaleString('en')} lines left out: "Download transcript" has them all …`;
+    : `… ${grouped(left)} lines left out: "Download transcript" has them all …`;
   element('output-tail').textContent = tail;
   if (atEnd) view.scrollTop = view.scrollHeight;
 }
 
-function showFrame({ out, outBlob, err, steps }) {
-  if (out) {
-    transcript.push(outBlob);
-    addOutput(out);
-    showOutput();
-  }
-  if (err) element('diagnostics').append(err);
-  element('steps').textContent = steps.toLocaleString('en');
+function showFrame({ output, errors, steps }) {
+  transcript.push(...output);
+  output.forEach(addOutput);
+  if (output.length) showOutput();
+  if (errors) element('diagnostics').append(errors);
+  element('steps').textContent = grouped(steps);
 }
 
 function setRunning(running) {

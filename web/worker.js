@@ -4,12 +4,14 @@ importScripts('neuronet.js');
 
 const answers = [];  // the answers not yet read, as bytes, oldest first
 let answerCame = null;  // ends the program's wait for an answer
+let program = null;
+let warmUps = 8;  // dialogues run for the engine's sake while the first answer is awaited
 const encoder = new TextEncoder();
-const decoders = { 1: new TextDecoder(), 2: new TextDecoder() };
-// The frame in the making: its text by stream, and standard output's bytes for the
-// transcript, which the page keeps as they are.
-let written = { 1: '', 2: '' };
-let outputBytes = [];
+const errorDecoder = new TextDecoder();
+// The frame in the making: standard output as bytes, which go to the page without a copy,
+// and standard error as text.
+let output = [];
+let errors = '';
 
 // An answer is a line typed at the console: Enter ends it.
 onmessage = ({ data }) => {
@@ -17,8 +19,14 @@ onmessage = ({ data }) => {
   answerCame?.();
 };
 
-// At most `capacity` bytes of the answers, once there is one; the rest waits for the next read.
+// At most `capacity` bytes of the answers, once there is one; the rest waits for the next
+// read. Until the first answer comes, the program warms up, one dialogue at a time.
 async function readAnswer(capacity) {
+  for (; warmUps > 0 && !answers.length; --warmUps) {
+    program._neuronet_warm_up();
+    await new Promise((resolve) => setTimeout(resolve));
+  }
+  warmUps = 0;
   while (!answers.length) await new Promise((resolve) => { answerCame = resolve; });
   const answer = answers[0];
   if (answer.length <= capacity) return answers.shift();
@@ -28,15 +36,16 @@ async function readAnswer(capacity) {
 
 createNeuronet({
   takeText(stream, bytes) {
-    written[stream] += decoders[stream].decode(bytes, { stream: true });
-    if (stream === 1) outputBytes.push(bytes.slice());
+    if (stream === 1) output.push(bytes.slice());
+    else errors += errorDecoder.decode(bytes, { stream: true });
   },
   sendFrame(steps) {
-    postMessage({ out: written[1], outBlob: new Blob(outputBytes), err: written[2], steps });
-    written = { 1: '', 2: '' };
-    outputBytes = [];
+    postMessage({ output, errors, steps }, output.map((bytes) => bytes.buffer));
+    [output, errors] = [[], ''];
   },
   readAnswer,
-}).then((program) => program.ccall('neuronet_run', 'number', [], [], { async: true }))
-  .then((status) => postMessage({ status }))
+}).then((module) => {
+  program = module;
+  return program.ccall('neuronet_run', 'number', [], [], { async: true });
+}).then((status) => postMessage({ status }))
   .catch((failure) => setTimeout(() => { throw failure; }));  // to the page's onerror

@@ -66,10 +66,12 @@ function check(what, ok) {
   ok ? ++passed : ++failed;
 }
 
-// Types each line of the input file into "Answer" once a prompt shows; waits for "Outcome".
+// Types each line of the input file into "Answer" a second after a prompt shows, as a
+// person would; waits for "Outcome".
 async function run(name, status) {
   for (const line of readFileSync(name, 'latin1').trimEnd().split('\n')) {
     await prompted();
+    await page.waitForTimeout(1000);
     await answer.pressSequentially(line);
     await answer.press('Enter');
   }
