@@ -15,9 +15,8 @@ const program = await createNeuronet({
 
 let passed = 0, failed = 0;
 for (const folder of folders) {
-  for (const line of readFileSync(`${folder}/cases.tsv`, 'latin1').split('\n')) {
-    const [name, seed, limit, status] = line.split('\t');
-    if (!name || name.startsWith('#')) continue;
+  for (const [name, seed, limit, status] of readFileSync(`${folder}/cases.tsv`, 'latin1')
+    .split('\n').filter((line) => /^[^#]/.test(line)).map((line) => line.split('\t'))) {
     const input = readFileSync(`${folder}/${name}.in`);
     const at = program._malloc(input.length + 1);
     program.HEAPU8.set(input, at);
@@ -26,8 +25,8 @@ for (const folder of folders) {
     program._free(at);
     const wrong = ['out', 'err'].filter((kind, k) =>
       !Buffer.concat(written[k + 1]).equals(readFileSync(`${folder}/${name}.${kind}`)));
-    if (String(got) !== status) wrong.push(`status ${got}, not ${status}`);
-    if (wrong.length) console.log(`${name}: ${wrong.join(', ')} differ`);
+    if (String(got) !== status) wrong.push(`exit status (${got})`);
+    console.log(wrong.length ? `FAILED: ${name}: ${wrong.join(', ')} differ` : `ok: ${name}`);
     wrong.length ? ++failed : ++passed;
   }
 }
