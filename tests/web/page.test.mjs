@@ -50,8 +50,7 @@ await page.addInitScript(() => {
   });
 });
 const outcome = page.getByRole('status', { name: 'Outcome' });
-const prompted = () => page.waitForFunction(() =>
-  document.getElementById('output').textContent.endsWith(': ') && performance.now());
+const prompted = () => page.waitForFunction(() => output.textContent.endsWith(': ') && performance.now());
 async function answer(text, pause = 0) {
   await prompted();
   await page.waitForTimeout(pause);
@@ -85,7 +84,8 @@ console.log(`first prompt ${(await (await prompted()).jsonValue()).toFixed(0)} m
 const long = `${transcripts}/platform-long`;
 await run(measured ?? `${long}.in`, 0);
 if (!measured) {
-  check('the long run downloads the transcript', (await transcript()).equals(readFileSync(`${long}.out`)));
+  check('the long run downloads the transcript, its 5,203 steps counted', (await transcript())
+    .equals(readFileSync(`${long}.out`)) && await page.locator('#steps').textContent() === '5,203');
   for (const width of [375, 1280]) {
     await page.setViewportSize({ width, height: 900 });
     await page.screenshot({ path: `${shots}/page-${width}.png`, fullPage: true });
