@@ -58,12 +58,13 @@ int runDialogue(std::istream& in, std::ostream& out, std::ostream& err,
     return outcome.limitMet ? exit_status::limitMet : exit_status::limitNotMet;
 }
 
-int runProgram(const CommandLine& command, std::istream& in, std::ostream& out, std::ostream& err) {
+int runProgram(const CommandLine& command, std::istream& in, std::ostream& out, std::ostream& err,
+               const DialogueOptions& options) {
     try {
         // A write that fails throws, so that the run ends where it failed.
         out.exceptions(std::ios::badbit);
         const int status =
-            command.runsDialogue() ? runDialogue(in, out, err) : command.answer(out, err);
+            command.runsDialogue() ? runDialogue(in, out, err, options) : command.answer(out, err);
         out.flush();
         return status;
     } catch (const std::bad_alloc&) {

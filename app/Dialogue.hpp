@@ -32,5 +32,6 @@ int runDialogue(std::istream& in, std::ostream& out, std::ostream& err,
 // What the command line asks for: the dialogue, or its answer to an option or a misuse.
 // A write to `out` that fails ends the run at once. Such a failure, a failed read and
 // memory exhaustion are reported on `err` as one line, with the status
-// exit_status::fatalError.
-int runProgram(const CommandLine& command, std::istream& in, std::ostream& out, std::ostream& err);
+// exit_status::fatalError. `options` shape the dialogue.
+int runProgram(const CommandLine& command, std::istream& in, std::ostream& out, std::ostream& err,
+               const DialogueOptions& options = {});

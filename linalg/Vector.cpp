@@ -70,21 +70,29 @@ std::optional<double> wholeNumber(const std::string& word) {
 // and the space.
 constexpr std::size_t longestElementText = 316;
 
-// Writes the element as the C library's "%4.3f " writes it and returns the length.
-// std::to_chars with three decimals rounds the exact binary value to nearest, ties to
-// even, just as the C library does, and a finite value never needs the padding to the
-// width of 4. Infinities and NaNs are rare, and standard libraries spell them their own
-// way ("-nan(ind)"), so the C library writes those itself.
+// Writes a finite element with three decimals, as "%.3f" does, and returns the length.
+// std::to_chars rounds the exact binary value to nearest, ties to even, just as the C
+// library does, and without its cost; a standard library without the floating-point
+// to_chars gets the same text from snprintf.
+std::size_t fixedThree(double element, char* text) {
+#ifdef NEURONET_NO_FLOAT_TO_CHARS
+    return static_cast<std::size_t>(std::snprintf(text, longestElementText, "%.3f", element));
+#else
+    const char* const end =
+        std::to_chars(text, text + longestElementText, element, std::chars_format::fixed, 3).ptr;
+    return static_cast<std::size_t>(end - text);
+#endif
+}
+
+// Writes the element as the C library's "%4.3f " writes it and returns the length. A
+// finite value never needs the padding to the width of 4. Infinities and NaNs are rare,
+// and standard libraries spell them their own way ("-nan(ind)"), so the C library writes
+// those itself.
 std::size_t formatElement(double element, char* text) {
-    std::size_t length = 0;
-    if (std::isfinite(element)) {
-        const auto end =
-            std::to_chars(text, text + longestElementText, element, std::chars_format::fixed, 3);
-        length = static_cast<std::size_t>(end.ptr - text);
-    } else {
-        length =
-            static_cast<std::size_t>(std::snprintf(text, longestElementText, "%4.3f", element));
-    }
+    const std::size_t length =
+        std::isfinite(element)
+            ? fixedThree(element, text)
+            : static_cast<std::size_t>(std::snprintf(text, longestElementText, "%4.3f", element));
     text[length] = ' ';
     return length + 1;
 }

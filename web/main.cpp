@@ -1,0 +1,66 @@
+// The program in the page's worker: the console's dialogue on streams that talk to the page.
+
+#include <emscripten.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <istream>
+#include <ostream>
+#include <span>
+#include <sstream>
+#include <string>
+
+#include "app/CommandLine.hpp"
+#include "app/Dialogue.hpp"
+#include "web/GlibcRandom.hpp"
+#include "web/PageFrame.hpp"
+#include "web/PageInput.hpp"
+#include "web/PageOutput.hpp"
+
+namespace {
+
+PageFrame frame;
+PageOutput standardOutput(frame, PageFrame::standardOutput);
+PageOutput standardError(frame, PageFrame::standardError);
+PageInput standardInput(frame);
+
+// One run as the console makes it without arguments, on the page's streams; the last frame
+// is sent before the status is returned.
+int runOnPage(std::istream& in, const DialogueOptions& options) {
+    std::ostream out(&standardOutput);
+    std::ostream err(&standardError);
+    const int status =
+        runProgram(CommandLine(std::span<const char* const>()), in, out, err, options);
+    frame.send();
+    return status;
+}
+
+}  // namespace
+
+// The dialogue, answered through the page. The generator is the one the module started
+// with, so a fresh module builds the network a fresh console run builds.
+extern "C" EMSCRIPTEN_KEEPALIVE int neuronet_run() {
+    std::istream in(&standardInput);
+    return runOnPage(in, {});
+}
+
+// Trains once, on a run of its own whose text is thrown away, while the page waits for the
+// first answer, so that the engine has compiled the training's code at its best before the
+// person's run trains. The generator is left as it was.
+extern "C" EMSCRIPTEN_KEEPALIVE void neuronet_warm_up() {
+    const GlibcRandom kept = GlibcRandom::shared();
+    std::istringstream in("0.1 0.1 0.1 -0.147 -0.147 -0.147");
+    std::ostringstream out;
+    std::ostringstream err;
+    runProgram(CommandLine(std::span<const char* const>()), in, out, err);
+    GlibcRandom::shared() = kept;
+}
+
+// For the tests: one whole dialogue on the given standard input, after std::srand(seed),
+// with a step limit (0 for the program's own), without waiting for the page.
+extern "C" EMSCRIPTEN_KEEPALIVE int neuronet_replay(unsigned seed, std::int32_t stepLimit,
+                                                    const char* input, int length) {
+    std::srand(seed);
+    std::istringstream in(std::string(input, static_cast<std::size_t>(length)));
+    return runOnPage(in, {.stepLimit = stepLimit > 0 ? stepLimit : NeuroNet::defaultStepLimit});
+}
