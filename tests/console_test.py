@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """The built program end to end, through its console: pipes, devices, closed and
 non-blocking descriptors, arguments and memory limits, as a shell would give them.
-Usage: console_test.py PROGRAM TRANSCRIPTS [--no-memory-limits] [unittest arguments]"""
+Usage: console_test.py PROGRAM [--no-memory-limits] [unittest arguments]"""
 
 import errno
 import os
@@ -9,38 +9,12 @@ import re
 import select
 import signal
 import subprocess
-import sys
-import tempfile
 import unittest
 
-PROGRAM = TRANSCRIPTS = ""
-MEMORY_LIMITS = True
+from harness import MEMORY_LIMITS, AddressSpace, arguments, fed_with_peak, run, transcript, typed
+
 PROMPT = b"element: "
 USAGE = b"Usage: neuronet [--help | --version] < numbers\n"
-
-
-def transcript(name, kind):
-    with open(os.path.join(TRANSCRIPTS, f"{name}.{kind}"), "rb") as file:
-        return file.read()
-
-
-def typed(name="platform-long"):
-    return open(os.path.join(TRANSCRIPTS, f"{name}.in"), "rb")
-
-
-def run(*arguments, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-        closed=None, sigpipe_ignored=False, limit=None):
-    """Runs the program to its end; `closed` is a descriptor closed in the child. Returns
-    (stdout, stderr, status)."""
-    def prepare():
-        if closed is not None:
-            os.close(closed)
-        if sigpipe_ignored:
-            signal.signal(signal.SIGPIPE, signal.SIG_IGN)
-    command = (["prlimit", f"--as={limit}"] if limit else []) + [PROGRAM, *arguments]
-    child = subprocess.run(command, stdin=stdin, stdout=stdout, stderr=stderr, timeout=120,
-                           preexec_fn=prepare, restore_signals=not sigpipe_ignored)
-    return child.stdout, child.stderr, child.returncode
 
 
 def consumed(file):
@@ -80,14 +54,14 @@ class Console(unittest.TestCase):
                              ("number-forms", 0), ("letters", 2), ("ends-at-target-1", 2)]:
             with self.subTest(name):
                 self.assertEqual(answered_prompt_by_prompt(transcript(name, "in")),
-                                 (transcript(name, "out"), transcript(name, "err"), status))
+                                 (transcript(name), transcript(name, "err"), status))
 
     def test_a_diagnostic_follows_the_prompts_it_answers(self):
         for name, last_prompt in [("letters", 2), ("sign-alone", 5)]:
             with self.subTest(name), typed(name) as file:
-                out = transcript(name, "out")
+                out = transcript(name)
                 at = [m.end() for m in re.finditer(PROMPT, out)][last_prompt]
-                merged, _, _ = run(stdin=file, stderr=subprocess.STDOUT)
+                merged, _, _ = run([PROGRAM], stdin=file, stderr=subprocess.STDOUT)
                 self.assertEqual(merged, out[:at] + transcript(name, "err") + out[at:])
 
     def test_arguments(self):
@@ -102,12 +76,12 @@ class Console(unittest.TestCase):
                 (["--help", "extra"], None, b'unexpected operand "extra"', 64),
                 ([""], None, b'unexpected operand ""', 64)]:
             with self.subTest(arguments), typed() as file:
-                out, got_err, got_status = run(*arguments, stdin=file)
+                out, got_err, got_status = run([PROGRAM, *arguments], stdin=file)
                 self.assertEqual((out.splitlines(True)[:1], got_err, got_status, consumed(file)),
                                  ([first_line] if first_line else [],
                                   b"neuronet: " + err + b"\n" + USAGE if err else b"", status, 0))
         for documented in [b"standard input", b"Exit status", b"64", b"man neuronet"]:
-            self.assertIn(documented, run("--help")[0])
+            self.assertIn(documented, run([PROGRAM, "--help"])[0])
 
 
 class FailingConsole(unittest.TestCase):
@@ -133,7 +107,7 @@ class FailingConsole(unittest.TestCase):
                 ("closed input", [], None, pipe, 0, read, errno.EBADF),
                 ("an empty non-blocking pipe", [], empty_reader, pipe, None, read, errno.EAGAIN)]:
             with self.subTest(name):
-                result = run(*arguments, stdin=stdin, stdout=stdout, closed=closed,
+                result = run([PROGRAM, *arguments], stdin=stdin, stdout=stdout, closed=closed,
                              sigpipe_ignored=True)
                 line = b"neuronet: cannot " + doing + b": " + os.strerror(cause).encode() + b"\n"
                 self.assertEqual(result, (b"Enter vector [0] element: " if doing == read else None,
@@ -143,67 +117,37 @@ class FailingConsole(unittest.TestCase):
                     stdin.close()
         # SIGPIPE keeps its default action.
         with typed() as file:
-            self.assertEqual(run(stdin=file, stdout=gone_writer)[2], -signal.SIGPIPE)
+            self.assertEqual(run([PROGRAM], stdin=file, stdout=gone_writer)[2], -signal.SIGPIPE)
         for descriptor in (gone_writer, full_reader, full_writer, empty_reader, empty_writer,
                            directory, full):
             os.close(descriptor)
 
 
-class BoundedMemory(unittest.TestCase):
+class BoundedMemory(AddressSpace):
     def test_an_endless_word_is_unreadable_in_bounded_memory(self):
         # A gigabyte of digits, streamed, and the endless zero bytes of /dev/zero: the
         # program reads no more of such a word than its bound, and then nothing more.
-        for name, source, shown in [("1 GB of digits", None, "1" * 40),
-                                    ("/dev/zero", "/dev/zero", "\\x00" * 40)]:
-            with self.subTest(name), tempfile.NamedTemporaryFile() as peak, \
-                    tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-                stdin = open(source, "rb") if source else subprocess.PIPE
-                child = subprocess.Popen(["/usr/bin/time", "-f", "%M", "-o", peak.name, PROGRAM],
-                                         stdin=stdin, stdout=out, stderr=err)
-                try:
-                    for _ in range(0 if source else 1024):
-                        child.stdin.write(b"1" * (1 << 20))
-                except BrokenPipeError:
-                    child.stdin = None
-                try:
-                    child.wait(timeout=60)
-                finally:
-                    child.kill()  # one that never ends is a failure, not a hang
-                out.seek(0)
-                err.seek(0)
-                self.assertEqual((err.read(), child.returncode, out.read()),
+        for name, pieces, shown in [("1 GB of digits", (b"1" * (1 << 20) for _ in range(1024)),
+                                     "1" * 40),
+                                    ("/dev/zero", None, "\\x00" * 40)]:
+            with self.subTest(name):
+                command = ["sh", "-c", f"exec '{PROGRAM}' < /dev/zero"] if pieces is None \
+                    else [PROGRAM]
+                status, out, err, peak = fed_with_peak(command, pieces or [], seconds=60)
+                self.assertEqual((err, status, out),
                                  (b"neuronet: cannot read element [0] of the input vector: "
                                   b'found "' + shown.encode() + b'"..., not a number\n',
-                                  2, transcript("ends-at-input-0", "out")))
-                if MEMORY_LIMITS:
-                    self.assertLess(int(peak.read().split()[-1]), 8 * 1024, "peak resident KiB")
+                                  2, transcript("ends-at-input-0")))
+                self.assertLess(peak if MEMORY_LIMITS else 0, 8 * 1024, "peak resident KiB")
 
     def test_every_address_space_limit_ends_in_a_documented_way(self):
-        if not MEMORY_LIMITS:
-            self.skipTest("the sanitizers reserve address space of their own")
-        # Below some limit the system cannot even load the program; just above it, the
-        # program's first allocations fail; higher still, the run completes.
-        def attempt(kib):
-            with typed("platform-one-step") as file:
-                return run(stdin=file, limit=kib * 1024)
-        low, high = 1024, 64 * 1024
-        while high - low > 4:
-            middle = (low + high) // 2
-            low, high = (middle, high) if attempt(middle)[2] == 127 else (low, middle)
-        outcomes = set()
-        expected = transcript("platform-one-step", "out")
-        for kib in range(high - 16, high + 400, 4):
-            out, err, status = attempt(kib)
-            outcomes.add(status)
-            if status == 3:
-                self.assertEqual(err, b"neuronet: out of memory\n", kib)
-                self.assertTrue(expected.startswith(out), kib)
-            elif status != 127:
-                self.assertEqual((out, err, status), (expected, b"", 0), kib)
+        whole = transcript("platform-one-step")
+        outcomes = self.assert_every_limit_ends_in_a_documented_way(
+            [PROGRAM], transcript("platform-one-step", "in"), whole,
+            b"neuronet: out of memory\n", whole)
         self.assertTrue({0, 3} <= outcomes, outcomes)
 
 
 if __name__ == "__main__":
-    PROGRAM, TRANSCRIPTS = sys.argv[1], sys.argv[2]
-    MEMORY_LIMITS = "--no-memory-limits" not in sys.argv
-    unittest.main(argv=[sys.argv[0]] + [a for a in sys.argv[3:] if a != "--no-memory-limits"])
+    (PROGRAM,), argv = arguments(1)
+    unittest.main(argv=argv)

@@ -1,182 +1,244 @@
 #!/usr/bin/env python3
-"""neuronet-plot end to end. Usage: plot_test.py PLOT NEURONET TRANSCRIPTS [--no-memory-limits] [unittest arguments]"""
+"""neuronet-plot end to end: every real transcript drawn, and what its picture says checked
+against the transcript's own numbers; the input it must reject; its command line; its memory
+and picture size for the worst inputs, and under every address-space limit.
+Usage: plot_test.py PLOT NEURONET [--no-memory-limits] [unittest arguments]"""
 
-import contextlib
 import glob
 import math
 import os
+import pathlib
 import re
 import subprocess
-import sys
-import tempfile
 import unittest
 import xml.etree.ElementTree as ElementTree
+
+from harness import MEMORY_LIMITS, TESTS, AddressSpace, arguments, fed_with_peak, run, transcript
 
 SVG = "{http://www.w3.org/2000/svg}"
 ROWS = {"0": "0.0", "\u221e": "inf", "not a number": "nan"}  # the error axis's rows apart
 USAGE = b"Usage: neuronet-plot [--help | --version] [--] [TRANSCRIPT]\n"
+LOWEST, HIGHEST = -1.05, 2.25  # the output chart's range at its widest
 
 
-def transcript(name):
-    with open(os.path.join(TRANSCRIPTS, f"{name}.out"), "rb") as file:
-        return file.read()
-
-
-def plot(text, *arguments, stdout=subprocess.PIPE, limit=None):
-    command = (["prlimit", f"--as={limit}"] if limit else []) + [PLOT, *arguments]
-    child = subprocess.run(command, input=text, stdout=stdout, stderr=subprocess.PIPE, timeout=60)
-    return child.stdout, child.stderr, child.returncode
+def plot(text, *options, stdout=subprocess.PIPE):
+    return run([PLOT, *options], text=text, stdout=stdout)
 
 
 def report(text, label):
+    """The rest of the report's line with this label."""
     return re.search(rb"\t" + label + rb": (.*)\n", text).group(1).decode()
 
 
 def cases_made():
     """plot-cases.tsv: (name, input, status, the start of the line on standard error)."""
-    with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "plot-cases.tsv")) as table:
-        for name, source, pattern, replacement, repeat, status, err in (
-                line.rstrip("\n").split("\t") for line in table if not line.startswith("#")):
-            piece = replacement.encode().decode("unicode_escape").encode("latin-1") * int(repeat)
-            text = re.sub(pattern.encode(), lambda _: piece, transcript(source) if source != "-" else b"", count=1)
-            yield name, text, int(status), err.encode()
+    with open(os.path.join(TESTS, "plot-cases.tsv")) as table:
+        rows = [line.rstrip("\n").split("\t") for line in table if not line.startswith("#")]
+    for name, source, pattern, replacement, repeat, status, err in rows:
+        piece = replacement.encode().decode("unicode_escape").encode("latin-1") * int(repeat)
+        whole = transcript(source) if source != "-" else b""
+        text = re.sub(pattern.encode(), lambda _: piece, whole, count=1)
+        yield name, text, int(status), err.encode()
 
 
 def run_of(name, steps):
-    """A run of `steps` steps made of the transcript's own steps, ending as it ends, in pieces."""
+    """A run of `steps` steps made of the transcript's own steps, ending as it ends, in
+    pieces."""
     out = transcript(name)
-    first, rest = out.index(b"Propagate is: ", out.index(b"Enter D vector")), out.index(b"\n\n---") + 1
-    pairs = [b"".join(pair) for pair in zip(*[iter(out[first:rest].splitlines(True))] * 2)]
-    block, (repeats, more) = b"".join(pairs[:-1]), divmod(steps - 1, len(pairs) - 1)
-    return [out[:first], *[block] * repeats, *pairs[:more], pairs[-1], re.sub(rb"steps: \d+", b"steps: %d" % steps, out[rest:])]
+    first, rest = out.index(b"Propagate is: ", out.index(b"Enter D vector")), out.index(b"\n\n---")
+    lines = out[first:rest + 1].splitlines(True)
+    pairs = [b"".join(lines[k:k + 2]) for k in range(0, len(lines), 2)]
+    repeats, more = divmod(steps - 1, len(pairs) - 1)
+    ending = re.sub(rb"steps: \d+", b"steps: %d" % steps, out[rest + 1:])
+    return [out[:first], *[b"".join(pairs[:-1])] * repeats, *pairs[:more], pairs[-1], ending]
+
+
+def points(element):
+    """The points of an SVG path."""
+    return [tuple(map(float, p.split(","))) for p in re.findall(r"[\d.]+,[\d.]+", element.get("d"))]
+
+
+def squared_error(output, target):
+    differences = [float(y) - float(d) for y, d in zip(output.split(), target)]
+    return sum((difference * difference for difference in differences), 0.0)
 
 
 class Pictures(unittest.TestCase):
-    def assert_truthful(self, text):
-        """Draws the transcript and checks what the picture says against the transcript's numbers."""
-        svg, err, code = plot(text)  # bounded, and every coordinate and width finite
-        self.assertEqual((err, code, len(svg) < 1_000_000, re.search(rb'="[^"]*(nan|inf)', svg)), (b"", 0, True, None))
-        root, group = ElementTree.fromstring(svg), lambda name: root.find(f".//{SVG}g[@class='{name}']")
-        texts = [t.text for t in root.iter(SVG + "text")] + [root.find(SVG + "title").text]
-        for t in root.iter(SVG + "text"):  # inside the picture, and never "-0"
+    def drawn(self, text):
+        """The picture of the transcript: drawn whole, small, with every number finite."""
+        svg, err, status = plot(text)
+        self.assertEqual((err, status), (b"", 0))
+        self.assertLess(len(svg), 1_000_000)
+        self.assertIsNone(re.search(rb'="[^"]*(nan|inf)', svg))
+        return ElementTree.fromstring(svg)
+
+    def assert_texts_inside(self, root):
+        """Every text within the picture's width, and none shows "-0"."""
+        for t in root.iter(SVG + "text"):
             width = len(t.text) * float(t.get("font-size")) * 0.55
-            left = float(t.get("x")) - width * {"start": 0, "middle": 0.5, "end": 1}[t.get("text-anchor")]
-            self.assertTrue(0 <= left <= left + width <= float(root.get("width")) and not re.search(r"(^|\s)-0(\s|$)", t.text), t.text)
-        steps, stop = report(text, b"Numer of steps"), re.search(rb"\nTraining stopped: (.*)\n", text)
-        self.assertLessEqual({("stopped at step " if stop else "met the limit at step ") + steps,
-                              f"trained for {steps} step" + "s" * (steps != "1")}, {t.split(" network ")[-1] for t in texts})
-        stated = re.search(r"as ([\w.+-]+|not a number)( \(|\.$)", next(t for t in texts if "report gives" in t)).group(1)
-        self.assertEqual(stated, re.sub(r"-?nan", "not a number", report(text, b"E is")).replace("inf", "infinite"))
-        if stop:  # the reason, escaped, wrapped and cut within its panel
-            lines, reason = [t.text for t in group("stop-reason")[1:]], b"Training stopped: " + stop.group(1)
+            shift = {"start": 0, "middle": 0.5, "end": 1}[t.get("text-anchor")]
+            left = float(t.get("x")) - width * shift
+            self.assertTrue(0 <= left and left + width <= float(root.get("width")), t.text)
+            self.assertNotRegex(t.text, r"(^|\s)-0(\s|$)")
+
+    def assert_ending_told(self, root, text):
+        """Met or stopped, the step count and the last error, as the report gives them; a stop
+        reason escaped, wrapped and cut within its panel."""
+        texts = [t.text for t in root.iter(SVG + "text")] + [root.find(SVG + "title").text]
+        steps = report(text, b"Numer of steps")
+        stop = re.search(rb"\nTraining stopped: (.*)\n", text)
+        ending = ("stopped at step " if stop else "met the limit at step ") + steps
+        title = f"trained for {steps} step" + "s" * (steps != "1")
+        self.assertLessEqual({ending, title}, {t.split(" network ")[-1] for t in texts})
+        summary = next(t for t in texts if "report gives" in t)
+        stated = re.search(r"as ([\w.+-]+|not a number)( \(|\.$)", summary).group(1)
+        reported = re.sub(r"-?nan", "not a number", report(text, b"E is"))
+        self.assertEqual(stated, reported.replace("inf", "infinite"))
+        if stop:
+            lines = [t.text for t in root.find(f".//{SVG}g[@class='stop-reason']")[1:]]
             shown = "".join(lines).replace(" ", "").rstrip("\u2026").encode()
-            self.assertTrue(len(lines) <= 4 and re.sub(rb"[^\x21-\x7e]", b"?", reason.replace(b" ", b"")).startswith(shown))
-        # The log axis: its decades, labelled in one format, on one line; the limit and the first
-        # and the last error where that line puts them, or on the row of their word.
-        axis = list(group("error-axis"))
-        labels = [(float(a.get("y1")), b.text) for a, b in zip(axis, axis[1:]) if (a.tag, b.tag) == (SVG + "line", SVG + "text")]
-        rows, decades = {ROWS[t]: y for y, t in labels if t in ROWS}, [(y, math.log10(float(t))) for y, t in labels if t not in ROWS]
-        self.assertEqual(len({"e" in t for y, t in labels if t not in ROWS}), 1)
+            whole = (b"Training stopped: " + stop.group(1)).replace(b" ", b"")
+            self.assertLessEqual(len(lines), 4)
+            self.assertTrue(re.sub(rb"[^\x21-\x7e]", b"?", whole).startswith(shown), shown)
+
+    def error_position(self, root):
+        """Where the error axis draws an error: its decades, labelled in one format, on one
+        logarithmic line; zero, infinity and NaN on rows of their own."""
+        axis = list(root.find(f".//{SVG}g[@class='error-axis']"))
+        labels = [(float(a.get("y1")), b.text) for a, b in zip(axis, axis[1:])
+                  if (a.tag, b.tag) == (SVG + "line", SVG + "text")]
+        rows = {ROWS[t]: y for y, t in labels if t in ROWS}
+        decades = [(y, math.log10(float(t))) for y, t in labels if t not in ROWS]
+        self.assertEqual(len({"e" in t for _, t in labels if t not in ROWS}), 1, labels)
         (y0, d0), (y1, d1) = decades[0], decades[-1]
-        at = lambda e: rows[str(e)] if str(e) in rows.keys() | set(ROWS.values()) else y0 + (math.log10(e) - d0) * (y1 - y0) / (d1 - d0)
-        for y, d in decades + [(float(group("limit").find(SVG + "line").get("y1")), math.log10(0.2))]:
+
+        def at(error):
+            if str(error) in ROWS.values():
+                return rows[str(error)]
+            return y0 + (math.log10(error) - d0) * (y1 - y0) / (d1 - d0)
+        for y, d in decades:
             self.assertAlmostEqual(y, at(10 ** d), delta=0.1)
+        return at
+
+    def assert_errors_placed(self, root, text):
+        """The limit, the first step's error and the last one where the axis puts them, and
+        the end's label clear of every error."""
+        at, group = self.error_position(root), lambda name: root.find(f".//{SVG}g[@class='{name}']")
+        limit = float(group("limit").find(SVG + "line").get("y1"))
+        self.assertAlmostEqual(limit, at(0.2), delta=0.1)
         errors, target = group("errors"), report(text, b"D is").split()
-        drawn = [tuple(map(float, p.split(","))) for p in re.findall(r"[\d.]+,[\d.]+", errors.find(SVG + "path").get("d"))]
+        drawn = points(errors.find(SVG + "path"))
         drawn += [(float(c.get("cx")), float(c.get("cy"))) for c in errors.iter(SVG + "circle")]
-        for x, output in [(min(drawn)[0], report(text, b"First step is")), (max(drawn)[0], report(text, b"Result is"))]:
-            error = sum(((float(y) - float(d)) * (float(y) - float(d)) for y, d in zip(output.split(), target)), 0.0)
-            self.assertTrue(any(abs(y - at(error)) < 0.1 for px, y in drawn if px == x), (x, output))
-        self.assertLess(float(next(t for t in root.iter(SVG + "text") if t.text.endswith("at step " + steps)).get("y")),
-                        min(y for _, y in drawn) - 4, "the end's label clear of every error")
+        for x, label in [(min(drawn)[0], b"First step is"), (max(drawn)[0], b"Result is")]:
+            error = squared_error(report(text, label), target)
+            self.assertTrue(any(abs(y - at(error)) < 0.1 for px, y in drawn if px == x), label)
+        steps = report(text, b"Numer of steps")
+        end = next(t for t in root.iter(SVG + "text") if t.text.endswith("at step " + steps))
+        self.assertLess(float(end.get("y")), min(y for _, y in drawn) - 4, "the end's label")
+
+    def assert_targets_told(self, root, text):
+        """Every target in the legend, and one off the chart said to be on its side."""
         legend = [t.text for t in root.iterfind(f".//{SVG}g[@class='legend']/{SVG}text")]
-        for entry, d in zip(legend, map(float, target), strict=True):  # the chart shows -1.05 to 2.25 at most
-            self.assertEqual((math.isclose(float(entry.split()[3].rstrip(",")), d, rel_tol=1e-3, abs_tol=1e-9), "above the chart" in entry,
-                              "below the chart" in entry), (True, d > 2.25, d < -1.05), entry)
+        for entry, d in zip(legend, map(float, report(text, b"D is").split()), strict=True):
+            shown = float(entry.split()[3].rstrip(","))
+            self.assertTrue(math.isclose(shown, d, rel_tol=1e-3, abs_tol=1e-9), entry)
+            self.assertEqual(("above the chart" in entry, "below the chart" in entry),
+                             (d > HIGHEST, d < LOWEST), entry)
 
     def test_every_real_transcript_tells_the_truth(self):
-        # The shared cases and our own; the program's runs with huge, tiny and unreadable numbers
-        # (diagnostics mixed in), off the chart and matching to the last decimal; an error that is
-        # not a number; and the cases made to draw.
-        texts = [transcript(os.path.abspath(f)[:-4]) for f in glob.glob(os.path.join(TRANSCRIPTS, "..", "*transcripts", "*.out"))]
-        texts += [subprocess.run([NEURONET], input=numbers, stdout=subprocess.PIPE, stderr=subprocess.STDOUT).stdout for numbers in [
-            b"1e308 -1e308 1e308 0.5 0.5 0.5", b"1e-300 1e-310 -0 0.5 0.5 0.5", b"1 2 3 -123.456 1000000 0.5",
-            b"1 2 3 0.706 0.698 0.662", b"1 2 3 1.7e308 -1.7e308 0.5", b"1 2 3 0.5 0.5 y", b"1 x 3 0.5 0.5 0.5"]]
+        # The shared cases and our own; the program's runs with huge, tiny and unreadable
+        # numbers (diagnostics mixed in), off the chart and matching to the last decimal; an
+        # error that is not a number; and the cases made to draw.
+        texts = [pathlib.Path(f).read_bytes()
+                 for f in glob.glob(os.path.join(TESTS, "*transcripts/*.out"))]
+        texts += [run([NEURONET], text=numbers, stderr=subprocess.STDOUT)[0] for numbers in [
+            b"1e308 -1e308 1e308 0.5 0.5 0.5", b"1e-300 1e-310 -0 0.5 0.5 0.5",
+            b"1 2 3 -123.456 1000000 0.5", b"1 2 3 0.706 0.698 0.662",
+            b"1 2 3 1.7e308 -1.7e308 0.5", b"1 2 3 0.5 0.5 y", b"1 x 3 0.5 0.5 0.5"]]
         one = transcript("platform-one-step").replace(b"0.706 0.698 0.662 ", b" nan 0.698 0.662 ")
-        texts += [re.sub(rb"\tE is: .*\n", b"\tE is: -nan\n", one.replace(b"\n\n---", b"\nTraining stopped: x\n\n---"))]
-        for k, text in enumerate(texts + [text for _, text, status, _ in cases_made() if status == 0]):
+        one = one.replace(b"\n\n---", b"\nTraining stopped: x\n\n---", 1)
+        texts.append(re.sub(rb"\tE is: .*\n", b"\tE is: -nan\n", one))
+        texts += [text for _, text, status, _ in cases_made() if status == 0]
+        for k, text in enumerate(texts):
             with self.subTest(k):
-                self.assert_truthful(text)
+                root = self.drawn(text)
+                self.assert_texts_inside(root)
+                self.assert_ending_told(root, text)
+                self.assert_errors_placed(root, text)
+                self.assert_targets_told(root, text)
 
 
 class UnusableInput(unittest.TestCase):
     def test_one_line_saying_what_was_expected_and_where(self):
-        cuts = [(f"cut at byte {k}", whole[:k], 1, b"line ")  # the table, and a transcript cut anywhere
-                for whole in [transcript("platform-one-step")] for k in range(0, len(whole) - 1, 3)]
+        whole = transcript("platform-one-step")  # the table, and a transcript cut anywhere
+        cuts = [(f"cut at byte {k}", whole[:k], 1, b"line ") for k in range(0, len(whole) - 1, 3)]
         for name, text, status, message in [*cases_made(), *cuts]:
             with self.subTest(name):
                 svg, err, code = plot(text)
-                self.assertEqual((code, svg == b"", err.count(b"\n")), (status, status == 1, status), err)
-                self.assertTrue(err.startswith(b"neuronet-plot: " + message if message else b""), err)
+                self.assertEqual((code, svg == b"", err.count(b"\n")),
+                                 (status, status == 1, status))
+                start = b"neuronet-plot: " + message if message else b""
+                self.assertTrue(err.startswith(start), err)
 
     def test_the_command_line(self):
-        one, path = transcript("platform-one-step"), os.path.join(TRANSCRIPTS, "platform-one-step.out")
-        full = b"neuronet-plot: cannot write standard output: No space left on device\n"
-        for arguments, stdout, expected in [
-                (["--version"], None, (b"neuronet-plot 1.0\n", b"", 0)), ([path], None, (picture := plot(one)[0], b"", 0)),
-                (["-"], None, (picture, b"", 0)), (["--", path], None, (picture, b"", 0)), ([path], "/dev/full", (None, full, 3)),
-                (["--version"], "/dev/full", (None, full, 3)), (["--help"], "/dev/full", (None, full, 3)),
-                (["--bogus"], None, (b"", b'neuronet-plot: unknown option "--bogus"\n' + USAGE, 64)),
-                ([path, "-"], None, (b"", b'neuronet-plot: more than one transcript: "-"\n' + USAGE, 64)),
-                (["--", "--help"], None, (b"", b'neuronet-plot: cannot open "--help": No such file or directory\n', 3)),
-                (["a\nb"], None, (b"", b'neuronet-plot: cannot open "a\\x0ab": No such file or directory\n', 3)),
-                (["/"], None, (b"", b'neuronet-plot: cannot read "/": Is a directory\n', 3)),
-                (["/dev/zero"], None, (b"", b"neuronet-plot: line 1: a line longer than 64 KiB, which no transcript has\n", 1))]:
-            with self.subTest(arguments), open(stdout or os.devnull, "wb") as device:
-                self.assertEqual(plot(one, *arguments, stdout=device if stdout else subprocess.PIPE), expected)
+        one, path = transcript("platform-one-step"), os.path.join(TESTS, "transcripts",
+                                                                   "platform-one-step.out")
+        picture = plot(one)[0]
+        full = (None, b"neuronet-plot: cannot write standard output: No space left on device\n", 3)
+
+        def usage_error(line):
+            return b"", b"neuronet-plot: " + line + b"\n" + USAGE, 64
+
+        def failed(line):
+            return b"", b"neuronet-plot: " + line + b"\n", 3
+        for options, stdout, expected in [
+                (["--version"], None, (b"neuronet-plot 1.0\n", b"", 0)),
+                ([path], None, (picture, b"", 0)), (["-"], None, (picture, b"", 0)),
+                (["--", path], None, (picture, b"", 0)), ([path], "/dev/full", full),
+                (["--version"], "/dev/full", full), (["--help"], "/dev/full", full),
+                (["--bogus"], None, usage_error(b'unknown option "--bogus"')),
+                ([path, "-"], None, usage_error(b'more than one transcript: "-"')),
+                (["--", "--help"], None,
+                 failed(b'cannot open "--help": No such file or directory')),
+                (["a\nb"], None, failed(b'cannot open "a\\x0ab": No such file or directory')),
+                (["/"], None, failed(b'cannot read "/": Is a directory')),
+                (["/dev/zero"], None, (b"", b"neuronet-plot: line 1: a line longer than 64 KiB, "
+                                            b"which no transcript has\n", 1))]:
+            with self.subTest(options), open(stdout or os.devnull, "wb") as device:
+                self.assertEqual(plot(one, *options, stdout=device if stdout else subprocess.PIPE),
+                                 expected)
         self.assertTrue(plot(b"", "--help")[0].startswith(USAGE))
 
 
-class BoundedMemory(unittest.TestCase):
+class BoundedMemory(AddressSpace):
     def test_worst_inputs_in_bounded_memory_and_size(self):
-        worst = [("ten million steps", run_of("platform-long", 10_000_000), 0), ("nine outputs", run_of("largest", 20_000), 0),
+        worst = [("ten million steps", run_of("platform-long", 10_000_000), 0),
+                 ("nine outputs", run_of("largest", 20_000), 0),
                  ("a gigabyte line", (b"1" * (1 << 20) for _ in range(1024)), 1)]
-        for name, pieces, status in worst + [(name, [text], 1) for name, text, _, _ in cases_made() if "000" in name]:
-            with self.subTest(name), tempfile.NamedTemporaryFile() as peak, tempfile.TemporaryFile() as svg, \
-                    subprocess.Popen(["/usr/bin/time", "-f", "%M", "-o", peak.name, PLOT],
-                                     stdin=subprocess.PIPE, stdout=svg, stderr=subprocess.PIPE) as child:
-                with contextlib.suppress(BrokenPipeError):  # once the input is rejected
-                    child.stdin.writelines(pieces)
-                    child.stdin.close()
-                self.assertEqual(child.wait(timeout=120), status, child.stderr.read())
+        worst += [(name, [text], 1) for name, text, _, _ in cases_made() if "000" in name]
+        for name, pieces, expected in worst:
+            with self.subTest(name):
+                status, picture, err, peak = fed_with_peak([PLOT], pieces)
+                self.assertEqual(status, expected, err)
                 # Not under the sanitizers, whose own memory would count.
-                self.assertLess(int(peak.read().split()[-1]) if MEMORY_LIMITS else 0, 16 * 1024, "peak resident KiB")
-                picture = os.pread(svg.fileno(), 2_000_000, 0)
-            self.assertLess(len(picture), 1_000_000)
-            if status == 0:  # thinned evenly, the first step and the last kept
-                path = ElementTree.fromstring(picture).find(f"{SVG}g[@class='errors']/{SVG}path").get("d")
-                xs = [float(p.split(",")[0]) for p in re.findall(r"[\d.]+,[\d.]+", path)]
-                gaps = {round(b - a, 1) for a, b in zip(xs, xs[1:-1])}
-                self.assertTrue(1000 < len(xs) <= 2001 and (xs[0], xs[-1]) == (100, 720) and max(gaps) - min(gaps) <= 0.1)
+                self.assertLess(peak if MEMORY_LIMITS else 0, 16 * 1024, "peak resident KiB")
+                self.assertLess(len(picture), 1_000_000)
+                if status == 0:  # thinned evenly, the first step and the last kept
+                    errors = ElementTree.fromstring(picture).find(f"{SVG}g[@class='errors']")
+                    xs = [x for x, _ in points(errors.find(SVG + "path"))]
+                    gaps = {round(b - a, 1) for a, b in zip(xs, xs[1:-1])}
+                    self.assertTrue(1000 < len(xs) <= 2001 and (xs[0], xs[-1]) == (100, 720))
+                    self.assertLessEqual(max(gaps) - min(gaps), 0.1)
 
     def test_every_address_space_limit_ends_in_a_documented_way(self):
-        if not MEMORY_LIMITS:
-            self.skipTest("the sanitizers reserve address space of their own")
-        # Below some limit the system cannot load the program (127); just above it, memory runs
-        # out (3, one line); higher still, the whole answer. Never an abort, never a cut picture.
-        one, low, high, outcomes = transcript("platform-one-step"), 1024, 64 * 1024, set()
-        while high - low > 4:
-            middle = (low + high) // 2
-            low, high = (middle, high) if plot(one, limit=middle * 1024)[2] == 127 else (low, middle)
-        for arguments, whole in [([], plot(one)[0]), (["--version"], b"neuronet-plot 1.0\n")]:
-            for kib in range(high - 16, high + 400, 4):
-                out, err, status = plot(one, *arguments, limit=kib * 1024)
-                outcomes.add(status)
-                self.assertIn((status, out, err) if status != 127 else 127, [127, (3, b"", b"neuronet-plot: out of memory\n"), (0, whole, b"")], kib)
+        # A picture is never cut short: memory runs out before any of it is written.
+        one, outcomes = transcript("platform-one-step"), set()
+        for options, whole in [([], plot(one)[0]), (["--version"], b"neuronet-plot 1.0\n")]:
+            outcomes |= self.assert_every_limit_ends_in_a_documented_way(
+                [PLOT, *options], one, whole, b"neuronet-plot: out of memory\n", b"")
         self.assertTrue({0, 3} <= outcomes, outcomes)
 
 
 if __name__ == "__main__":
-    PLOT, NEURONET, TRANSCRIPTS = sys.argv[1:4]
-    MEMORY_LIMITS = "--no-memory-limits" not in sys.argv
-    unittest.main(argv=[sys.argv[0]] + [a for a in sys.argv[4:] if a != "--no-memory-limits"])
+    (PLOT, NEURONET), argv = arguments(2)
+    unittest.main(argv=argv)
