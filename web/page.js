@@ -23,6 +23,8 @@ let worker = null;
 let transcript;  // standard output, whole, as the frames brought its bytes
 let head, headCount, tail, afterHead;  // the text in view and the line count past the head
 let transcriptUrl = null;
+let pictureUrl = null;
+const pictureCaption = element('picture-caption').textContent;
 const decoder = new TextDecoder();
 
 // The last `count` lines of the text, with the line still being written.
@@ -59,12 +61,26 @@ function showOutput() {
   if (atEnd) view.scrollTop = view.scrollHeight;
 }
 
-function showFrame({ output, errors, steps }) {
+// The picture as an image, never as markup in the page; its link offers the same SVG.
+function showPicture(svg, title) {
+  if (pictureUrl) URL.revokeObjectURL(pictureUrl);
+  pictureUrl = svg && URL.createObjectURL(new Blob([svg], { type: 'image/svg+xml' }));
+  for (const [id, attribute] of [['picture', 'src'], ['picture-download', 'href']]) {
+    element(id).hidden = !svg;
+    svg ? element(id).setAttribute(attribute, pictureUrl) : element(id).removeAttribute(attribute);
+  }
+  element('picture').alt = title;
+}
+
+function showFrame({ output, errors, steps, picture, title, fault }) {
   transcript.push(...output);
   output.forEach(addOutput);
   if (output.length) showOutput();
   if (errors) element('diagnostics').append(errors);
   element('steps').textContent = grouped(steps);
+  if (picture) showPicture(picture, title);
+  const caption = fault ? `The picture stopped: ${fault}` : pictureCaption;
+  if (element('picture-caption').textContent !== caption) element('picture-caption').textContent = caption;
 }
 
 function setRunning(running) {
@@ -89,6 +105,7 @@ function start() {
   showOutput();
   element('diagnostics').textContent = '';
   element('steps').textContent = '0';
+  showPicture(null, '');
   element('outcome').textContent = 'Running.';
   worker = new Worker('worker.js');
   worker.onmessage = ({ data }) => ('status' in data ? finish(data.status) : showFrame(data));

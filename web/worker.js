@@ -39,8 +39,10 @@ createNeuronet({
     if (stream === 1) output.push(bytes.slice());
     else errors += errorDecoder.decode(bytes, { stream: true });
   },
-  sendFrame(steps) {
-    postMessage({ output, errors, steps }, output.map((bytes) => bytes.buffer));
+  // The picture, a new SVG document or null, comes as bytes too.
+  sendFrame(steps, picture, title, fault) {
+    postMessage({ output, errors, steps, picture, title, fault },
+      [...output, ...(picture ? [picture] : [])].map((bytes) => bytes.buffer));
     [output, errors] = [[], ''];
   },
   readAnswer,
