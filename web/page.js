@@ -24,6 +24,7 @@ let transcript;  // standard output, whole, as the frames brought its bytes
 let head, headCount, tail, afterHead;  // the text in view and the line count past the head
 let transcriptUrl = null;
 let pictureUrl = null;
+let nextPicture = null;  // the latest picture come, shown at the next animation frame
 const pictureCaption = element('picture-caption').textContent;
 const decoder = new TextDecoder();
 
@@ -62,7 +63,10 @@ function showOutput() {
 }
 
 // The picture as an image, never as markup in the page; its link offers the same SVG.
+// Showing one takes the page tens of milliseconds, so only the latest of a frame's time is
+// shown, once the messages that came with it (the run's end among them) are handled.
 function showPicture(svg, title) {
+  nextPicture = null;
   if (pictureUrl) URL.revokeObjectURL(pictureUrl);
   pictureUrl = svg && URL.createObjectURL(new Blob([svg], { type: 'image/svg+xml' }));
   for (const [id, attribute] of [['picture', 'src'], ['picture-download', 'href']]) {
@@ -78,7 +82,10 @@ function showFrame({ output, errors, steps, picture, title, fault }) {
   if (output.length) showOutput();
   if (errors) element('diagnostics').append(errors);
   element('steps').textContent = grouped(steps);
-  if (picture) showPicture(picture, title);
+  if (picture) {
+    if (!nextPicture) requestAnimationFrame(() => nextPicture && showPicture(...nextPicture));
+    nextPicture = [picture, title];
+  }
   const caption = fault ? `The picture stopped: ${fault}` : pictureCaption;
   if (element('picture-caption').textContent !== caption) element('picture-caption').textContent = caption;
 }
