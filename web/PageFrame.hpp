@@ -13,8 +13,8 @@ class Vector;
 // What the page is shown next: the text written to standard output and standard error
 // since the last frame, the training steps made so far, and the run's picture when it has
 // changed. The program flushes every line; the page is sent a frame only when the program
-// is about to wait for an answer, when it has written a diagnostic, when it ends, and while
-// it writes, every 50 ms.
+// is about to wait for an answer, when it has written a diagnostic, when it ends (and then
+// the last picture, after the run's status), and while it writes, every 50 ms.
 class PageFrame {
   public:
     static constexpr int standardOutput = 1;
@@ -30,8 +30,9 @@ class PageFrame {
     void targetRead(const Vector& target);
     // A line of standard output has ended: sends the frame when one is due.
     void lineEnded();
-    // Sends the frame now, with whatever the outputs still buffer and the picture as it is.
-    void send() { send(true); }
+    // Sends the frame now, with whatever the outputs still buffer and, unless told not to,
+    // the picture as it is.
+    void send(bool picture = true);
 
   private:
     // How often a line's end looks at the clock, the longest time between frames, and the
@@ -41,7 +42,6 @@ class PageFrame {
     static constexpr double interval = 50.0;  // milliseconds
     static constexpr double pictureInterval = 200.0;
 
-    void send(bool picture);
     // Takes what the outputs buffer.
     void handOver();
 

@@ -27,7 +27,8 @@ PageOutput standardError(frame, PageFrame::standardError);
 PageInput standardInput(frame);
 
 // One run as the console makes it without arguments, on the page's streams, drawn as it goes;
-// the last frame, with the run's whole picture, is sent before the status is returned.
+// the last frame of its text is sent before the status is returned, and its whole picture
+// is left for neuronet_draw.
 int runOnPage(std::istream& in, std::int32_t stepLimit) {
     std::ostream out(&standardOutput);
     std::ostream err(&standardError);
@@ -36,7 +37,7 @@ int runOnPage(std::istream& in, std::int32_t stepLimit) {
                                   {.stepLimit = stepLimit, .targetRead = [](const Vector& target) {
                                        frame.targetRead(target);
                                    }});
-    frame.send();
+    frame.send(false);
     return status;
 }
 
@@ -47,6 +48,12 @@ int runOnPage(std::istream& in, std::int32_t stepLimit) {
 extern "C" EMSCRIPTEN_KEEPALIVE int neuronet_run() {
     std::istream in(&standardInput);
     return runOnPage(in, NeuroNet::defaultStepLimit);
+}
+
+// Sends the run's last picture, once the page has its status: the page learns how the run
+// ended without waiting for the drawing.
+extern "C" EMSCRIPTEN_KEEPALIVE void neuronet_draw() {
+    frame.send();
 }
 
 // Trains and draws once, on a run of its own whose text and picture are thrown away, while
@@ -65,10 +72,13 @@ extern "C" EMSCRIPTEN_KEEPALIVE void neuronet_warm_up() {
 }
 
 // For the tests: one whole dialogue on the given standard input, after std::srand(seed),
-// with a step limit (0 for the program's own), without waiting for the page.
+// with a step limit (0 for the program's own), without waiting for the page, and its last
+// picture.
 extern "C" EMSCRIPTEN_KEEPALIVE int neuronet_replay(unsigned seed, std::int32_t stepLimit,
                                                     const char* input, int length) {
     std::srand(seed);
     std::istringstream in(std::string(input, static_cast<std::size_t>(length)));
-    return runOnPage(in, stepLimit > 0 ? stepLimit : NeuroNet::defaultStepLimit);
+    const int status = runOnPage(in, stepLimit > 0 ? stepLimit : NeuroNet::defaultStepLimit);
+    frame.send();
+    return status;
 }

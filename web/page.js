@@ -99,8 +99,8 @@ function setRunning(running) {
   }
 }
 
+// The worker ends itself after the run's last picture; "Stop" ends it at once.
 function finish(status) {
-  worker.terminate();
   setRunning(false);
   element('outcome').textContent = `Exit status ${status}: ${statusWords[status]}.`;
 }
@@ -129,7 +129,10 @@ element('answer-form').addEventListener('submit', (event) => {
   worker.postMessage({ answer: element('answer').value });
   element('answer').value = '';
 });
-element('stop').addEventListener('click', () => finish(130));
+element('stop').addEventListener('click', () => {
+  worker.terminate();
+  finish(130);
+});
 element('new-run').addEventListener('click', start);
 element('transcript').addEventListener('click', () => {
   if (transcriptUrl) URL.revokeObjectURL(transcriptUrl);

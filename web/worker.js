@@ -49,5 +49,8 @@ createNeuronet({
 }).then((module) => {
   program = module;
   return program.ccall('neuronet_run', 'number', [], [], { async: true });
-}).then((status) => postMessage({ status }))
-  .catch((failure) => setTimeout(() => { throw failure; }));  // to the page's onerror
+}).then((status) => {
+  postMessage({ status });
+  program._neuronet_draw();  // the last picture, once the page knows how the run ended
+  close();
+}).catch((failure) => setTimeout(() => { throw failure; }));  // to the page's onerror
