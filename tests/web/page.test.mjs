@@ -92,6 +92,7 @@ if (!measured) {
   const transcribed = await download('Download transcript');
   check('the long run downloads the transcript, its 5,203 steps counted', readFileSync(transcribed)
     .equals(readFileSync(`${long}.out`)) && await page.locator('#steps').textContent() === '5,203');
+  await page.getByAltText('neuronet: a 3-1-3-9-3 network trained for 5203 steps').waitFor();
   check('its picture is what neuronet-plot draws of it', readFileSync(await download('Download picture'))
     .equals(execFileSync(plot, [transcribed])));
   for (const width of [375, 1280]) {
