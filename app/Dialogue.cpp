@@ -3,6 +3,7 @@
 #include <exception>
 #include <iostream>
 #include <new>
+#include <optional>
 #include <string>
 
 #include "app/CommandLine.hpp"
@@ -44,9 +45,15 @@ int runDialogue(std::istream& in, std::ostream& out, std::ostream& err,
     {
         NeuroNet NEURO(a, out);
         NEURO.limitSteps(options.stepLimit);
-        outcome = NEURO.BackPropagate(in, [&](const Vector::ReadFailure& failure) {
-            reportUnread(out, err, "the target vector D", failure);
-        });
+        outcome = NEURO.BackPropagate(
+            in, [&](const Vector& target, const std::optional<Vector::ReadFailure>& unread) {
+                if (unread) {
+                    reportUnread(out, err, "the target vector D", *unread);
+                }
+                if (options.targetRead) {
+                    options.targetRead(target);
+                }
+            });
         if (options.trained) {
             options.trained(NEURO);
         }

@@ -19,6 +19,9 @@ constexpr int usage = 64;        // the command line was wrong (EX_USAGE of syse
 
 struct DialogueOptions {
     std::int32_t stepLimit = NeuroNet::defaultStepLimit;
+    // Shown the target as soon as it has been read, before training begins; an element
+    // that could not be read is 0.
+    std::function<void(const Vector&)> targetRead = {};
     // Shown the network once training has ended, before it is torn down.
     std::function<void(const NeuroNet&)> trained;
 };

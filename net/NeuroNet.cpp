@@ -138,8 +138,7 @@ struct NeuroNet::Work {
     Vector backProduct;               // an error term times transposed weights
 };
 
-NeuroNet::Outcome NeuroNet::BackPropagate(std::istream& in,
-                                          const ReadFailureListener& unreadTarget) {
+NeuroNet::Outcome NeuroNet::BackPropagate(std::istream& in, const TargetListener& targetRead) {
     Outcome outcome;
     std::int32_t step = 1;
     const double eta = (std::rand() % 100) / 100.0;
@@ -153,8 +152,8 @@ NeuroNet::Outcome NeuroNet::BackPropagate(std::istream& in,
     work.D.resize(y.size());
     *out_ << "Enter D vector: ";
     outcome.unreadTarget = work.D.input(in, *out_);
-    if (outcome.unreadTarget && unreadTarget) {
-        unreadTarget(*outcome.unreadTarget);
+    if (targetRead) {
+        targetRead(work.D, outcome.unreadTarget);
     }
     const double smallestError = smallestReachableError(work.D, offset);
 

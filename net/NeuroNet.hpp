@@ -38,10 +38,11 @@ class NeuroNet {
     // the output is at most 0.2, writing two lines per step and then a report. Training
     // stops early, with a line that says why, when the limit cannot be met: the target
     // lies out of reach of the outputs, a step changed no weight, the step limit is
-    // reached, or the error is not a number. `unreadTarget` hears of a target element that
-    // could not be read as soon as the target's prompts are written.
-    using ReadFailureListener = std::function<void(const Vector::ReadFailure&)>;
-    Outcome BackPropagate(std::istream& in, const ReadFailureListener& unreadTarget = {});
+    // reached, or the error is not a number. `targetRead` hears of the target as soon as the
+    // target's prompts are written, with the first element that could not be read, if any.
+    using TargetListener =
+        std::function<void(const Vector& target, const std::optional<Vector::ReadFailure>& unread)>;
+    Outcome BackPropagate(std::istream& in, const TargetListener& targetRead = {});
     Outcome BackPropagate();
 
     // The most training steps one call of BackPropagate makes.

@@ -14,6 +14,8 @@ class Picture {
   public:
     explicit Picture(const Transcript& run);
     void write(std::ostream& out) const;
+    // The picture's title: the network's layer sizes and how far training has come.
+    std::string title() const;
 
     static constexpr double width = 960;
     static constexpr double height = 1345;
@@ -21,7 +23,6 @@ class Picture {
   private:
     // "3-1-3-9-3": the neuron count of every layer.
     std::string layerSizes() const;
-    std::string title() const;
     void drawNetwork(SvgWriter& svg) const;
     void drawErrors(SvgWriter& svg) const;
     // What the error panel says below its chart: the first and the last error, and why

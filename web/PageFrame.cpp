@@ -2,36 +2,77 @@
 
 #include <emscripten.h>
 
+#include <vector>
+
+#include "linalg/Vector.hpp"
 #include "web/PageOutput.hpp"
 
-// The worker's side: it gathers the text of a frame and posts the frame to the page.
+// The worker's side: it gathers the text of a frame and posts the frame to the page, with
+// the picture's SVG and title when there is a new one, and why drawing stopped, if it did.
 EM_JS(void, page_take, (int stream, const char* text, int length),
       { Module.takeText(stream, HEAPU8.subarray(text, text + length)); });
-EM_JS(void, page_send, (int steps), { Module.sendFrame(steps); });
+EM_JS(void, page_send,
+      (int steps, const char* svg, int length, const char* title, const char* fault), {
+          Module.sendFrame(steps, svg ? HEAPU8.slice(svg, svg + length) : null, UTF8ToString(title),
+                           UTF8ToString(fault));
+      });
 
 void PageFrame::attach(PageOutput& output, int stream) {
     outputs_.at(static_cast<std::size_t>(stream - 1)) = &output;
 }
 
+void PageFrame::beginRun() {
+    picture_.emplace();
+}
+
 void PageFrame::take(int stream, std::string_view text) {
-    if (stream == standardOutput) {
-        steps_.take(text);
+    if (stream == standardOutput && picture_) {
+        picture_->take(text);
     }
     page_take(stream, text.data(), static_cast<int>(text.size()));
 }
 
+void PageFrame::targetRead(const Vector& target) {
+    // The output before the target, the network's among it, may still be buffered.
+    handOver();
+    if (picture_) {
+        std::vector<double> values;
+        for (std::int32_t i = 0; i < target.size(); ++i) {
+            values.push_back(target.get(i));
+        }
+        picture_->setTarget(values);
+    }
+    // Training begins: a short run is drawn once, as it ends.
+    pictureDue_ = emscripten_get_now() + pictureInterval;
+}
+
 void PageFrame::lineEnded() {
     if (++lines_ % linesPerLook == 0 && emscripten_get_now() >= due_) {
-        send();
+        send(emscripten_get_now() >= pictureDue_);
     }
 }
 
-void PageFrame::send() {
+void PageFrame::send(bool picture) {
+    handOver();
+    const bool drawn = picture && picture_ && picture_->due();
+    if (drawn) {
+        picture_->draw();
+    }
+    page_send(picture_ ? static_cast<int>(picture_->steps()) : 0,
+              drawn ? picture_->svg().data() : nullptr,
+              drawn ? static_cast<int>(picture_->svg().size()) : 0,
+              drawn ? picture_->title().c_str() : nullptr,
+              picture_ ? picture_->fault().c_str() : "");
+    due_ = emscripten_get_now() + interval;
+    if (drawn) {
+        pictureDue_ = emscripten_get_now() + pictureInterval;
+    }
+}
+
+void PageFrame::handOver() {
     for (PageOutput* output : outputs_) {
         if (output != nullptr) {
             output->handOver();
         }
     }
-    page_send(steps_.steps());
-    due_ = emscripten_get_now() + interval;
 }

@@ -2,16 +2,19 @@
 
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <string_view>
 
-#include "web/StepCounter.hpp"
+#include "web/PagePicture.hpp"
 
 class PageOutput;
+class Vector;
 
 // What the page is shown next: the text written to standard output and standard error
-// since the last frame, and the training steps made so far. The program flushes every
-// line; the page is sent a frame only when the program is about to wait for an answer,
-// when it has written a diagnostic, when it ends, and while it writes, every 50 ms.
+// since the last frame, the training steps made so far, and the run's picture when it has
+// changed. The program flushes every line; the page is sent a frame only when the program
+// is about to wait for an answer, when it has written a diagnostic, when it ends (and then
+// the last picture, after the run's status), and while it writes, every 50 ms.
 class PageFrame {
   public:
     static constexpr int standardOutput = 1;
@@ -19,20 +22,32 @@ class PageFrame {
 
     // The outputs whose buffered text every frame takes along.
     void attach(PageOutput& output, int stream);
+    // A run begins: its picture starts from nothing.
+    void beginRun();
     // Takes text written to one of the two streams.
     void take(int stream, std::string_view text);
+    // The program has read the target: the picture is given it.
+    void targetRead(const Vector& target);
     // A line of standard output has ended: sends the frame when one is due.
     void lineEnded();
-    // Sends the frame now, with whatever the outputs still buffer.
-    void send();
+    // Sends the frame now, with whatever the outputs still buffer and, unless told not to,
+    // the picture as it is.
+    void send(bool picture = true);
 
   private:
-    // How often a line's end looks at the clock, and the longest time between frames.
+    // How often a line's end looks at the clock, the longest time between frames, and the
+    // shortest between pictures while training: the page takes tens of milliseconds to show
+    // one.
     static constexpr unsigned linesPerLook = 64;
     static constexpr double interval = 50.0;  // milliseconds
+    static constexpr double pictureInterval = 200.0;
+
+    // Takes what the outputs buffer.
+    void handOver();
 
     std::array<PageOutput*, 2> outputs_{};
-    StepCounter steps_;
+    std::optional<PagePicture> picture_;
     unsigned lines_ = 0;
     double due_ = 0.0;
+    double pictureDue_ = 0.0;
 };

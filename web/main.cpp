@@ -12,10 +12,12 @@
 
 #include "app/CommandLine.hpp"
 #include "app/Dialogue.hpp"
+#include "linalg/Vector.hpp"
 #include "web/GlibcRandom.hpp"
 #include "web/PageFrame.hpp"
 #include "web/PageInput.hpp"
 #include "web/PageOutput.hpp"
+#include "web/PagePicture.hpp"
 
 namespace {
 
@@ -24,14 +26,18 @@ PageOutput standardOutput(frame, PageFrame::standardOutput);
 PageOutput standardError(frame, PageFrame::standardError);
 PageInput standardInput(frame);
 
-// One run as the console makes it without arguments, on the page's streams; the last frame
-// is sent before the status is returned.
-int runOnPage(std::istream& in, const DialogueOptions& options) {
+// One run as the console makes it without arguments, on the page's streams, drawn as it goes;
+// the last frame of its text is sent before the status is returned, and its whole picture
+// is left for neuronet_draw.
+int runOnPage(std::istream& in, std::int32_t stepLimit) {
     std::ostream out(&standardOutput);
     std::ostream err(&standardError);
-    const int status =
-        runProgram(CommandLine(std::span<const char* const>()), in, out, err, options);
-    frame.send();
+    frame.beginRun();
+    const int status = runProgram(CommandLine(std::span<const char* const>()), in, out, err,
+                                  {.stepLimit = stepLimit, .targetRead = [](const Vector& target) {
+                                       frame.targetRead(target);
+                                   }});
+    frame.send(false);
     return status;
 }
 
@@ -41,12 +47,18 @@ int runOnPage(std::istream& in, const DialogueOptions& options) {
 // with, so a fresh module builds the network a fresh console run builds.
 extern "C" EMSCRIPTEN_KEEPALIVE int neuronet_run() {
     std::istream in(&standardInput);
-    return runOnPage(in, {});
+    return runOnPage(in, NeuroNet::defaultStepLimit);
 }
 
-// Trains once, on a run of its own whose text is thrown away, while the page waits for the
-// first answer, so that the engine has compiled the training's code at its best before the
-// person's run trains. The generator is left as it was.
+// Sends the run's last picture, once the page has its status: the page learns how the run
+// ended without waiting for the drawing.
+extern "C" EMSCRIPTEN_KEEPALIVE void neuronet_draw() {
+    frame.send();
+}
+
+// Trains and draws once, on a run of its own whose text and picture are thrown away, while
+// the page waits for the first answer, so that the engine has compiled the training's and the
+// drawing's code at its best before the person's run trains. The generator is left as it was.
 extern "C" EMSCRIPTEN_KEEPALIVE void neuronet_warm_up() {
     const GlibcRandom kept = GlibcRandom::shared();
     std::istringstream in("0.1 0.1 0.1 -0.147 -0.147 -0.147");
@@ -54,13 +66,19 @@ extern "C" EMSCRIPTEN_KEEPALIVE void neuronet_warm_up() {
     std::ostringstream err;
     runProgram(CommandLine(std::span<const char* const>()), in, out, err);
     GlibcRandom::shared() = kept;
+    PagePicture picture;
+    picture.take(out.str());
+    picture.draw();
 }
 
 // For the tests: one whole dialogue on the given standard input, after std::srand(seed),
-// with a step limit (0 for the program's own), without waiting for the page.
+// with a step limit (0 for the program's own), without waiting for the page, and its last
+// picture.
 extern "C" EMSCRIPTEN_KEEPALIVE int neuronet_replay(unsigned seed, std::int32_t stepLimit,
                                                     const char* input, int length) {
     std::srand(seed);
     std::istringstream in(std::string(input, static_cast<std::size_t>(length)));
-    return runOnPage(in, {.stepLimit = stepLimit > 0 ? stepLimit : NeuroNet::defaultStepLimit});
+    const int status = runOnPage(in, stepLimit > 0 ? stepLimit : NeuroNet::defaultStepLimit);
+    frame.send();
+    return status;
 }

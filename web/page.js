@@ -23,6 +23,9 @@ let worker = null;
 let transcript;  // standard output, whole, as the frames brought its bytes
 let head, headCount, tail, afterHead;  // the text in view and the line count past the head
 let transcriptUrl = null;
+let pictureUrl = null;
+let nextPicture = null;  // the latest picture come, shown at the next animation frame
+const pictureCaption = element('picture-caption').textContent;
 const decoder = new TextDecoder();
 
 // The last `count` lines of the text, with the line still being written.
@@ -59,12 +62,32 @@ function showOutput() {
   if (atEnd) view.scrollTop = view.scrollHeight;
 }
 
-function showFrame({ output, errors, steps }) {
+// The picture as an image, never as markup in the page; its link offers the same SVG.
+// Showing one takes the page tens of milliseconds, so only the latest of a frame's time is
+// shown, once the messages that came with it (the run's end among them) are handled.
+function showPicture(svg, title) {
+  nextPicture = null;
+  if (pictureUrl) URL.revokeObjectURL(pictureUrl);
+  pictureUrl = svg && URL.createObjectURL(new Blob([svg], { type: 'image/svg+xml' }));
+  for (const [id, attribute] of [['picture', 'src'], ['picture-download', 'href']]) {
+    element(id).hidden = !svg;
+    svg ? element(id).setAttribute(attribute, pictureUrl) : element(id).removeAttribute(attribute);
+  }
+  element('picture').alt = title;
+}
+
+function showFrame({ output, errors, steps, picture, title, fault }) {
   transcript.push(...output);
   output.forEach(addOutput);
   if (output.length) showOutput();
   if (errors) element('diagnostics').append(errors);
   element('steps').textContent = grouped(steps);
+  if (picture) {
+    if (!nextPicture) requestAnimationFrame(() => nextPicture && showPicture(...nextPicture));
+    nextPicture = [picture, title];
+  }
+  const caption = fault ? `The picture stopped: ${fault}` : pictureCaption;
+  if (element('picture-caption').textContent !== caption) element('picture-caption').textContent = caption;
 }
 
 function setRunning(running) {
@@ -76,8 +99,8 @@ function setRunning(running) {
   }
 }
 
+// The worker ends itself after the run's last picture; "Stop" ends it at once.
 function finish(status) {
-  worker.terminate();
   setRunning(false);
   element('outcome').textContent = `Exit status ${status}: ${statusWords[status]}.`;
 }
@@ -89,6 +112,7 @@ function start() {
   showOutput();
   element('diagnostics').textContent = '';
   element('steps').textContent = '0';
+  showPicture(null, '');
   element('outcome').textContent = 'Running.';
   worker = new Worker('worker.js');
   worker.onmessage = ({ data }) => ('status' in data ? finish(data.status) : showFrame(data));
@@ -105,7 +129,10 @@ element('answer-form').addEventListener('submit', (event) => {
   worker.postMessage({ answer: element('answer').value });
   element('answer').value = '';
 });
-element('stop').addEventListener('click', () => finish(130));
+element('stop').addEventListener('click', () => {
+  worker.terminate();
+  finish(130);
+});
 element('new-run').addEventListener('click', start);
 element('transcript').addEventListener('click', () => {
   if (transcriptUrl) URL.revokeObjectURL(transcriptUrl);

@@ -39,13 +39,18 @@ createNeuronet({
     if (stream === 1) output.push(bytes.slice());
     else errors += errorDecoder.decode(bytes, { stream: true });
   },
-  sendFrame(steps) {
-    postMessage({ output, errors, steps }, output.map((bytes) => bytes.buffer));
+  // The picture, a new SVG document or null, comes as bytes too.
+  sendFrame(steps, picture, title, fault) {
+    postMessage({ output, errors, steps, picture, title, fault },
+      [...output, ...(picture ? [picture] : [])].map((bytes) => bytes.buffer));
     [output, errors] = [[], ''];
   },
   readAnswer,
 }).then((module) => {
   program = module;
   return program.ccall('neuronet_run', 'number', [], [], { async: true });
-}).then((status) => postMessage({ status }))
-  .catch((failure) => setTimeout(() => { throw failure; }));  // to the page's onerror
+}).then((status) => {
+  postMessage({ status });
+  program._neuronet_draw();  // the last picture, once the page knows how the run ended
+  close();
+}).catch((failure) => setTimeout(() => { throw failure; }));  // to the page's onerror

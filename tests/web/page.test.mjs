@@ -1,8 +1,11 @@
 // The page served as static files, in Debian's Chromium, driven by Playwright from the
 // keyboard: the platform's long run typed into "Answer" downloads the standard's transcript
-// byte for byte, and so does a new run; markup in an unreadable word stays text; "Stop" ends
-// training at once. Prints its speed figures; with INPUT_FILE, makes only that run.
-// Usage: node page.test.mjs SITE_DIR TRANSCRIPTS_DIR SCREENSHOT_DIR [INPUT_FILE]
+// byte for byte, and the picture neuronet-plot draws of it, and so does a new run; markup in
+// an unreadable word stays text; the picture shows the network once it is built and the
+// training under way; "Stop" ends training at once. Prints its speed figures; with
+// INPUT_FILE, makes only that run.
+// Usage: node page.test.mjs SITE_DIR TRANSCRIPTS_DIR SCREENSHOT_DIR NEURONET_PLOT [INPUT_FILE]
+import { execFileSync } from 'node:child_process';
 import { once } from 'node:events';
 import { readFileSync } from 'node:fs';
 import { readFile } from 'node:fs/promises';
@@ -13,7 +16,7 @@ const { chromium } = await import('playwright-core').catch(() => {
   process.exit(1);
 });
 
-const [site, transcripts, shots, measured] = process.argv.slice(2);
+const [site, transcripts, shots, plot, measured] = process.argv.slice(2);
 const types = { html: 'text/html', js: 'text/javascript', css: 'text/css', svg: 'image/svg+xml', wasm: 'application/wasm' };
 const server = createServer(async (request, response) => {
   const path = join(site, new URL(request.url, 'http://page').pathname.replace(/\/$/, '/index.html'));
@@ -74,18 +77,24 @@ async function run(name, status) {
   console.log(`${name}: ${steps} steps in ${seconds.toFixed(3)} s, ${Math.round(steps / seconds)} ` +
     `steps/s; longest paint gap ${gap.toFixed(0)} ms`);
 }
-async function transcript() {
-  const [download] = await Promise.all([page.waitForEvent('download'), press('link', 'Download transcript')]);
-  return readFileSync(await download.path());
+async function download(name) {
+  const [file] = await Promise.all([page.waitForEvent('download'), press('link', name)]);
+  return file.path();
 }
+const transcript = async () => readFileSync(await download('Download transcript'));
+const picture = page.getByRole('img');
 
 await page.goto(origin);
 console.log(`first prompt ${(await (await prompted()).jsonValue()).toFixed(0)} ms after loading began`);
 const long = `${transcripts}/platform-long`;
 await run(measured ?? `${long}.in`, 0);
 if (!measured) {
-  check('the long run downloads the transcript, its 5,203 steps counted', (await transcript())
+  const transcribed = await download('Download transcript');
+  check('the long run downloads the transcript, its 5,203 steps counted', readFileSync(transcribed)
     .equals(readFileSync(`${long}.out`)) && await page.locator('#steps').textContent() === '5,203');
+  await page.getByAltText('neuronet: a 3-1-3-9-3 network trained for 5203 steps').waitFor();
+  check('its picture is what neuronet-plot draws of it', readFileSync(await download('Download picture'))
+    .equals(execFileSync(plot, [transcribed])));
   for (const width of [375, 1280]) {
     await page.setViewportSize({ width, height: 900 });
     await page.screenshot({ path: `${shots}/page-${width}.png`, fullPage: true });
@@ -99,13 +108,17 @@ if (!measured) {
     `[0] of the input vector: found "${word}", not a number\n` && await page.locator('img').count() === 1);
 
   await press('button', 'New run');
-  await answer('0.1 0.1 0.1 -0.3372135954999569 0.1101 0.1101');
-  await page.waitForFunction(() => document.getElementById('steps').textContent !== '0');
+  await answer('0.1 0.1 0.1');
+  await page.getByAltText('neuronet: a 3-1-3-9-3 network 0 steps into training').waitFor();
+  await answer('-0.3372135954999569 0.1101 0.1101');
+  await page.getByAltText(/network [1-9]\d* steps? into training$/).waitFor();
   await press('button', 'Stop');
   const stopped = await page.locator('#steps').textContent();
   await page.waitForTimeout(300);
   check('"Stop" ends training at once, as Ctrl-C', await outcome.textContent() === 'Exit status ' +
     '130: stopped, as Ctrl-C stops the console.' && await page.locator('#steps').textContent() === stopped);
+  check('the picture shows the network once built, and training with its target under way',
+    !readFileSync(await download('Download picture'), 'latin1').includes('target is not known'));
 
   await press('button', 'New run');
   await run(`${long}.in`, 0);

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "plot/TranscriptParser.hpp"
+
+// The picture of the run the page trains, drawn as neuronet-plot draws the run's transcript:
+// read from standard output's text as the program writes it, in pieces that may end
+// anywhere, and given the target as soon as the program has read it. The reader takes
+// whatever the program writes; should it ever reject a line, drawing stops there and says
+// why, and the run goes on.
+class PagePicture {
+  public:
+    // Takes text written to standard output.
+    void take(std::string_view text);
+    // The target as read, once the output written before it has been taken.
+    void setTarget(const std::vector<double>& target);
+
+    // Whether the run has come to a picture (its network is known) that differs from the
+    // last one drawn.
+    bool due() const;
+    // Draws the run so far as an SVG document: svg() and title() give it.
+    void draw();
+    const std::string& svg() const { return svg_; }
+    const std::string& title() const { return title_; }
+
+    std::int64_t steps() const { return parser_.run().stepCount; }
+    // Why drawing stopped; empty while it goes on.
+    const std::string& fault() const { return fault_; }
+
+  private:
+    void read(std::string_view line);
+
+    TranscriptParser parser_;
+    std::string line_;  // the line being written, so far
+    bool changed_ = false;
+    std::string fault_;
+    std::string svg_;
+    std::string title_;
+};
