@@ -17,13 +17,15 @@ constexpr int fatalError = 3;    // the run could not go on: memory, or the cons
 constexpr int usage = 64;        // the command line was wrong (EX_USAGE of sysexits.h)
 }  // namespace exit_status
 
+// Every field has a default, so that a caller names only those it sets (clang and g++ warn of
+// a field left out of a designated initializer unless it has one).
 struct DialogueOptions {
     std::int32_t stepLimit = NeuroNet::defaultStepLimit;
     // Shown the target as soon as it has been read, before training begins; an element
     // that could not be read is 0.
     std::function<void(const Vector&)> targetRead = {};
     // Shown the network once training has ended, before it is torn down.
-    std::function<void(const NeuroNet&)> trained;
+    std::function<void(const NeuroNet&)> trained = {};
 };
 
 // One whole run of the program: reads the input vector, builds the network, trains it
