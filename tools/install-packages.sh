@@ -8,11 +8,11 @@ set -eu
 
 program="g++ make cmake"
 # GoogleTest (built library and its sources, for the build with LLVM's libc++), Google
-# Benchmark, Python with pexpect, valgrind, clang with its sanitizer and fuzzer runtimes and
+# Benchmark, Python, valgrind, clang with its sanitizer and fuzzer runtimes and
 # libc++, clang-format, GNU time and prlimit, what makes and checks the Debian package
 # (dpkg-shlibdeps, file, lintian), and what builds and drives the web page (Emscripten,
 # Node.js, Chromium and a font for its pictures).
-tests="$program libgtest-dev googletest libbenchmark-dev python3 python3-pexpect valgrind
+tests="$program libgtest-dev googletest libbenchmark-dev python3 valgrind
        clang libclang-rt-dev libc++-dev libc++abi-dev clang-format time util-linux
        dpkg-dev file lintian emscripten nodejs chromium fonts-dejavu-core"
 
