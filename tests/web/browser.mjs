@@ -1,0 +1,60 @@
+// The page as a person meets it: served from the site folder as static files on a local
+// port, opened in Debian's Chromium by Playwright, answered from the keyboard. Every fault
+// of the page is noted: an error, a dialog, a request that leaves it.
+import { once } from 'node:events';
+import { readFileSync } from 'node:fs';
+import { readFile } from 'node:fs/promises';
+import { createServer } from 'node:http';
+import { join } from 'node:path';
+
+const { chromium } = await import('playwright-core').catch(() => {
+  console.log('playwright-core is missing: run npm ci --prefix tests/web');
+  process.exit(1);
+});
+const types = { html: 'text/html', js: 'text/javascript', css: 'text/css', svg: 'image/svg+xml',
+  wasm: 'application/wasm' };
+
+export async function openPage(site) {
+  const server = createServer(async (request, response) => {
+    const path = new URL(request.url, 'http://page').pathname.replace(/\/$/, '/index.html');
+    const body = await readFile(join(site, path)).catch(() => null);
+    response.writeHead(body ? 200 : 404, { 'Content-Type': types[path.split('.').pop()] });
+    response.end(body);
+  }).listen(0, '127.0.0.1');
+  await once(server, 'listening');
+  const origin = `http://127.0.0.1:${server.address().port}`;
+  const browser = await chromium.launch({ executablePath: '/usr/bin/chromium', args: [
+    '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
+    '--disable-component-update', '--disable-sync'] });
+  const page = await browser.newPage({ viewport: { width: 1280, height: 900 } });
+  const faults = [];
+  page.on('console', (message) => message.type() === 'error' && faults.push(message.text()));
+  page.on('pageerror', (error) => faults.push(error.message));
+  page.on('dialog', (dialog) => faults.push(`a dialog: ${dialog.message()}`));
+  page.on('request', (request) => /^(blob:|data:)/.test(request.url()) ||
+    request.url().startsWith(origin) || faults.push(`a request to ${request.url()}`));
+  const close = async () => { await browser.close(); server.close(); };
+  return { page, origin, faults, close };
+}
+
+// When the page last showed a prompt, in the page's own clock.
+export const prompted = (page) =>
+  page.waitForFunction(() => output.textContent.endsWith(': ') && performance.now());
+
+// Types the answer into "Answer" `pause` ms after its prompt shows, and presses Enter.
+export async function answer(page, text, pause = 0) {
+  await prompted(page);
+  await page.waitForTimeout(pause);
+  await page.getByRole('textbox', { name: 'Answer' }).pressSequentially(text);
+  await page.keyboard.press('Enter');
+}
+
+// Answers with each line of the input file a second after its prompt, as a person would,
+// and waits for the outcome with the status.
+export async function typeRun(page, file, status) {
+  for (const line of readFileSync(file, 'latin1').trimEnd().split('\n')) {
+    await answer(page, line, 1000);
+  }
+  await page.getByRole('status', { name: 'Outcome' }).filter({ hasText: `Exit status ${status}:` })
+    .waitFor({ timeout: 600_000 });
+}
