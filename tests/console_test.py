@@ -62,7 +62,8 @@ def answered_prompt_by_prompt(text, terminal=False, seconds=20):
             sent += 1
     for descriptor in {reading, writing} - {None}:
         os.close(descriptor)
-    return out.replace(b"\r\n", b"\n") if terminal else out, child.stderr.read(), child.wait()
+    with child.stderr:
+        return out.replace(b"\r\n", b"\n") if terminal else out, child.stderr.read(), child.wait()
 
 
 class Console(unittest.TestCase):

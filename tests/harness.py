@@ -2,6 +2,7 @@
 shell gives it (devices, closed descriptors, an address-space limit), its peak memory, and
 the scan of every address-space limit around the lowest that loads it."""
 
+import contextlib
 import os
 import signal
 import subprocess
@@ -51,8 +52,9 @@ def fed_with_peak(command, pieces, seconds=120):
         try:
             child.stdin.writelines(pieces)
             child.stdin.close()
-        except BrokenPipeError:
-            child.stdin = None  # it stopped reading, as it may
+        except BrokenPipeError:  # it stopped reading, as it may; closing flushes in vain
+            with contextlib.suppress(BrokenPipeError):
+                child.stdin.close()
         try:
             status = child.wait(timeout=seconds)
         finally:
