@@ -5,9 +5,10 @@
 #include <cstdio>
 #include <string_view>
 
+#include "plot/Transcript.hpp"
+
 namespace {
 
-constexpr double errorLimit = 0.2;
 // The most labels on the axis.
 constexpr double labels = 8;
 // From one row apart to the next, and from the last to the scale.
@@ -18,8 +19,8 @@ constexpr const char* grey = "#666666";
 }  // namespace
 
 ErrorAxis::ErrorAxis(const std::vector<double>& errors, double top, double bottom) {
-    double smallest = errorLimit;
-    double largest = errorLimit;
+    double smallest = Transcript::errorLimit;
+    double largest = Transcript::errorLimit;
     bool infinite = false;
     bool notANumber = false;
     bool zero = false;

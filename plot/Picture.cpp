@@ -25,7 +25,6 @@ constexpr const char* grey = "#666666";
 constexpr const char* errorBlue = "#1f3f7f";
 constexpr const char* stoppedRed = "#c62828";
 constexpr const char* metGreen = "#2e7d32";
-constexpr double errorLimit = 0.2;
 constexpr double notANumber = std::numeric_limits<double>::quiet_NaN();
 constexpr const char* ellipsis = "\xe2\x80\xa6";
 
@@ -276,9 +275,9 @@ void Picture::drawErrors(SvgWriter& svg) const {
     axis.draw(svg, chart.left, chart.right);
     drawFrame(svg, chart, "error (log scale)");
     svg.beginGroup("limit", "the limit 0.2");
-    svg.line({chart.left, axis.y(errorLimit)}, {chart.right, axis.y(errorLimit)},
-             {stoppedRed, 1.5, 1.0, "8 5"});
-    svg.text({chart.right + 8, axis.y(errorLimit) + 4}, "limit 0.2", 12, Anchor::start, stoppedRed);
+    const double limit = axis.y(Transcript::errorLimit);
+    svg.line({chart.left, limit}, {chart.right, limit}, {stoppedRed, 1.5, 1.0, "8 5"});
+    svg.text({chart.right + 8, limit + 4}, "limit 0.2", 12, Anchor::start, stoppedRed);
     svg.endGroup();
 
     svg.beginGroup("errors", "error per step");

@@ -11,6 +11,8 @@
 struct Transcript {
     // The most neurons a computed layer has, and so the most outputs.
     static constexpr std::size_t widestLayer = 9;
+    // The error limit every run trains towards.
+    static constexpr double errorLimit = 0.2;
 
     // One training step's output, and its number from 1.
     struct Step {

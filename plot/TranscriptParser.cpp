@@ -15,7 +15,6 @@ namespace {
 constexpr std::string_view rule = "-------------------------------------------------";
 constexpr std::string_view propagate = "Propagate is: ";
 constexpr std::string_view stopped = "Training stopped: ";
-constexpr double errorLimit = 0.2;
 
 // The report's lines in order: the text each begins with (all of it, when `whole`), and
 // what a diagnostic says was expected there.
@@ -480,10 +479,10 @@ void TranscriptParser::readReportedError(std::string_view text) {
         unusable("the report's error, as the program writes a number");
     }
     const bool stoppedEarly = !run_.stopReason.empty();
-    if (!stoppedEarly && !(*error <= errorLimit)) {
+    if (!stoppedEarly && !(*error <= Transcript::errorLimit)) {
         unusable("an error within the limit 0.2, as no line said training stopped");
     }
-    if (stoppedEarly && *error < errorLimit) {
+    if (stoppedEarly && *error < Transcript::errorLimit) {
         unusable("an error above the limit 0.2, as a line said training stopped");
     }
     if (!agreesWithFigures(*error, run_.steps.back(), run_.target)) {
