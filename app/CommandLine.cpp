@@ -1,10 +1,12 @@
 #include "app/CommandLine.hpp"
 
+#include <iomanip>
 #include <ostream>
 #include <string_view>
 
-#include "app/Dialogue.hpp"
-#include "console/Quoted.hpp"
+#include "transcript/Contract.hpp"
+#include "transcript/ExitStatus.hpp"
+#include "transcript/Quoted.hpp"
 
 namespace {
 
@@ -22,14 +24,9 @@ constexpr const char* help =
     "  --help     show this help and exit\n"
     "  --version  show the version and exit\n"
     "\n"
-    "Exit status:\n"
-    "   0  every number was read and training met its error limit\n"
-    "   1  training stopped before meeting the limit\n"
-    "   2  a number could not be read\n"
-    "   3  the run could not go on: memory ran out, or standard input or output failed\n"
-    "  64  the command line was wrong\n"
-    "\n"
-    "Full documentation: man neuronet\n";
+    "Exit status:\n";
+
+constexpr const char* helpEnd = "\nFull documentation: man neuronet\n";
 
 }  // namespace
 
@@ -53,19 +50,23 @@ int CommandLine::answer(std::ostream& out, std::ostream& err) const {
     switch (request_) {
         case Request::help:
             out << usageLine << help;
+            for (const auto& [status, words] : ExitStatus::meanings()) {
+                out << std::setw(4) << status << "  " << words << '\n';
+            }
+            out << helpEnd;
             break;
         case Request::version:
             out << "neuronet 1.0\n";
             break;
         case Request::misuse:
-            err << "neuronet: "
+            err << Contract::diagnosticStart
                 << (misused_.starts_with('-') ? "unknown option " : "unexpected operand ")
                 << quoted(misused_) << '\n'
                 << usageLine;
-            return exit_status::usage;
+            return ExitStatus::usage;
         case Request::dialogue:
             break;
     }
     out.flush();
-    return exit_status::limitMet;
+    return ExitStatus::limitMet;
 }

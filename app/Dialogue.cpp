@@ -7,39 +7,41 @@
 #include <string>
 
 #include "app/CommandLine.hpp"
-#include "console/Quoted.hpp"
 #include "linalg/Vector.hpp"
 #include "net/NeuroNet.hpp"
+#include "transcript/ExitStatus.hpp"
+#include "transcript/Quoted.hpp"
 
 namespace {
 
-void reportUnread(std::ostream& out, std::ostream& err, const char* vector,
+void reportUnread(std::ostream& out, std::ostream& err, std::string_view vector,
                   const Vector::ReadFailure& failure) {
     out.flush();  // the diagnostic follows the prompt it answers
-    err << "neuronet: cannot read element [" << failure.index << "] of " << vector << ": ";
+    err << Contract::diagnosticStart << Contract::unreadStart << failure.index << Contract::unreadOf
+        << vector;
     if (failure.found.empty()) {
-        err << "the input ended";
+        err << Contract::unreadEnded;
     } else {
-        err << "found " << quoted(failure.found) << ", not a number";
+        err << Contract::unreadFound << quoted(failure.found) << Contract::unreadNotANumber;
     }
     err << std::endl;
 }
 
 // What was written so far goes out first, if it still can; then the one line.
-void reportFatal(std::ostream& out, std::ostream& err, const char* why) {
+void reportFatal(std::ostream& out, std::ostream& err, std::string_view why) {
     out.exceptions(std::ios::goodbit);
     out.flush();
-    err << "neuronet: " << why << std::endl;
+    err << Contract::diagnosticStart << why << std::endl;
 }
 
 }  // namespace
 
 int runDialogue(std::istream& in, std::ostream& out, std::ostream& err,
                 const DialogueOptions& options) {
-    Vector a(3);
+    Vector a(Contract::inputSize);
     const auto unreadInput = a.input(in, out);
     if (unreadInput) {
-        reportUnread(out, err, "the input vector", *unreadInput);
+        reportUnread(out, err, Contract::inputVectorName, *unreadInput);
     }
     NeuroNet::Outcome outcome;
     {
@@ -48,7 +50,7 @@ int runDialogue(std::istream& in, std::ostream& out, std::ostream& err,
         outcome = NEURO.BackPropagate(
             in, [&](const Vector& target, const std::optional<Vector::ReadFailure>& unread) {
                 if (unread) {
-                    reportUnread(out, err, "the target vector D", *unread);
+                    reportUnread(out, err, Contract::targetVectorName, *unread);
                 }
                 if (options.targetRead) {
                     options.targetRead(target);
@@ -60,9 +62,9 @@ int runDialogue(std::istream& in, std::ostream& out, std::ostream& err,
     }
     out.flush();
     if (unreadInput || outcome.unreadTarget) {
-        return exit_status::unreadNumber;
+        return ExitStatus::unreadNumber;
     }
-    return outcome.limitMet ? exit_status::limitMet : exit_status::limitNotMet;
+    return outcome.limitMet ? ExitStatus::limitMet : ExitStatus::limitNotMet;
 }
 
 int runProgram(const CommandLine& command, std::istream& in, std::ostream& out, std::ostream& err,
@@ -75,9 +77,9 @@ int runProgram(const CommandLine& command, std::istream& in, std::ostream& out, 
         out.flush();
         return status;
     } catch (const std::bad_alloc&) {
-        reportFatal(out, err, "out of memory");
+        reportFatal(out, err, Contract::outOfMemory);
     } catch (const std::exception& failure) {
         reportFatal(out, err, failure.what());
     }
-    return exit_status::fatalError;
+    return ExitStatus::fatalError;
 }

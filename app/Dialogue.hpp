@@ -5,22 +5,14 @@
 #include <iosfwd>
 
 #include "net/NeuroNet.hpp"
+#include "transcript/Contract.hpp"
 
 class CommandLine;
-
-// Exit statuses of a run. limitMet also ends a run that answered --help or --version.
-namespace exit_status {
-constexpr int limitMet = 0;      // every number was read and training met its error limit
-constexpr int limitNotMet = 1;   // training stopped before meeting the limit
-constexpr int unreadNumber = 2;  // a number could not be read
-constexpr int fatalError = 3;    // the run could not go on: memory, or the console failed
-constexpr int usage = 64;        // the command line was wrong (EX_USAGE of sysexits.h)
-}  // namespace exit_status
 
 // Every field has a default, so that a caller names only those it sets (clang and g++ warn of
 // a field left out of a designated initializer unless it has one).
 struct DialogueOptions {
-    std::int32_t stepLimit = NeuroNet::defaultStepLimit;
+    std::int32_t stepLimit = Contract::stepLimit;
     // Shown the target as soon as it has been read, before training begins; an element
     // that could not be read is 0.
     std::function<void(const Vector&)> targetRead = {};
@@ -30,13 +22,13 @@ struct DialogueOptions {
 
 // One whole run of the program: reads the input vector, builds the network, trains it
 // against the target read from `in`, and tears it down. Diagnostics go to `err`.
-// Returns the exit status.
+// Returns the exit status (ExitStatus).
 int runDialogue(std::istream& in, std::ostream& out, std::ostream& err,
                 const DialogueOptions& options = {});
 
 // What the command line asks for: the dialogue, or its answer to an option or a misuse.
 // A write to `out` that fails ends the run at once. Such a failure, a failed read and
 // memory exhaustion are reported on `err` as one line, with the status
-// exit_status::fatalError. `options` shape the dialogue.
+// ExitStatus::fatalError. `options` shape the dialogue.
 int runProgram(const CommandLine& command, std::istream& in, std::ostream& out, std::ostream& err,
                const DialogueOptions& options = {});

@@ -1,5 +1,7 @@
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <iostream>
 #include <new>
@@ -8,6 +10,8 @@
 #include "app/CommandLine.hpp"
 #include "app/Dialogue.hpp"
 #include "console/ConsoleBuffer.hpp"
+#include "transcript/Contract.hpp"
+#include "transcript/ExitStatus.hpp"
 
 namespace {
 
@@ -19,9 +23,17 @@ ConsoleBuffer standardOutput(STDOUT_FILENO, "standard output");
 // goes out, then the one line that says why.
 void outOfMemory() {
     standardOutput.drain();
-    constexpr char message[] = "neuronet: out of memory\n";
-    [[maybe_unused]] const auto written = ::write(STDERR_FILENO, message, sizeof message - 1);
-    std::_Exit(exit_status::fatalError);
+    constexpr auto line = [] {
+        std::array<char, Contract::diagnosticStart.size() + Contract::outOfMemory.size() + 1>
+            text{};
+        auto end = std::copy(Contract::diagnosticStart.begin(), Contract::diagnosticStart.end(),
+                             text.begin());
+        end = std::copy(Contract::outOfMemory.begin(), Contract::outOfMemory.end(), end);
+        *end = '\n';
+        return text;
+    }();
+    [[maybe_unused]] const auto written = ::write(STDERR_FILENO, line.data(), line.size());
+    std::_Exit(ExitStatus::fatalError);
 }
 
 }  // namespace

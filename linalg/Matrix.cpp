@@ -5,6 +5,8 @@
 #include <iostream>
 
 #include "linalg/Vector.hpp"
+#include "transcript/Contract.hpp"
+#include "transcript/StreamedNumber.hpp"
 
 Matrix::Matrix() : Matrix(1, 1) {}
 
@@ -29,15 +31,16 @@ void Matrix::randomize() {
     for (double& element : elements_) {
         const int hundredths = std::rand() % 100;
         const double x = hundredths / 100.0;
-        element = x == 0.0 ? 0.01 : x;
+        element = x == 0.0 ? Contract::lowestWeight : x;
     }
 }
 
 void Matrix::print(std::ostream& out) const {
-    out << "Matrix is:\n";
+    out << Contract::matrixHeader << '\n';
     for (std::int32_t i = 0; i < rows_; ++i) {
         for (const double element : row(i)) {
-            out << '\t' << element;
+            out << '\t';
+            StreamedNumber::write(out, element);
         }
         out << std::endl;
     }
@@ -69,7 +72,7 @@ std::unique_ptr<Matrix> Matrix::operator+(const Matrix& right) const {
 std::unique_ptr<Matrix> Matrix::plus(const Matrix& right, std::ostream& out) const {
     auto sum = std::make_unique<Matrix>(right.rows_, right.cols_);
     if (rows_ != right.rows_ || cols_ != right.cols_) {
-        out << "Error! '+' is bad operation for Matrixs!\n";
+        out << Contract::sumMismatch << '\n';
         return sum;
     }
     for (std::size_t k = 0; k < elements_.size(); ++k) {

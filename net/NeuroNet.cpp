@@ -4,8 +4,9 @@
 #include <cstdlib>
 #include <exception>
 #include <iostream>
-#include <sstream>
 #include <string>
+
+#include "transcript/StreamedNumber.hpp"
 
 namespace {
 
@@ -41,21 +42,23 @@ double squaredError(const Vector& y, const Vector& target) {
 NeuroNet::NeuroNet(Vector inputVector) : NeuroNet(std::move(inputVector), std::cout) {}
 
 NeuroNet::NeuroNet(Vector inputVector, std::ostream& out) : out_(&out) {
-    layers = 5;
+    layers = Contract::layerCount;
     results = std::make_unique<Vector[]>(at(layers - 1));
     input = inputVector;
     input.print(*out_);
-    *out_ << "NN have " << layers << " layers.\n";
+    *out_ << Contract::layerCountStart << layers << Contract::layerCountEnd << '\n';
     weights = std::make_unique<Matrix[]>(at(layers - 1));
     buildWeights();
 }
 
-// Each matrix draws its column count, then its elements, and is printed before the
-// next one is sized: the order of the draws is part of the program's behaviour.
+// Each matrix draws its column count, from 0 to the widest its layer may be, then its
+// elements, and is printed before the next one is sized: the order of the draws is part of
+// the program's behaviour.
 void NeuroNet::buildWeights() {
     for (std::int32_t g = 0; g < layers - 1; ++g) {
         const int draw = std::rand();
-        const std::int32_t cols = g == 0 ? draw % 9 : draw % 10;
+        const std::int32_t cols =
+            draw % ((g == 0 ? Contract::widestFirstLayer : Contract::widestLayer) + 1);
         const std::int32_t rows = g == 0 ? input.size() : weights[at(g - 1)].cols();
         Matrix& matrix = weights[at(g)];
         matrix.resize(rows, cols);
@@ -70,11 +73,11 @@ NeuroNet::~NeuroNet() {
     const bool abandoned = std::uncaught_exceptions() > 0;
     results.reset();
     if (!abandoned) {
-        *out_ << "Neuro result vector was deleted...\n";
+        *out_ << Contract::resultsFarewell << '\n';
     }
     weights.reset();
     if (!abandoned) {
-        *out_ << "Neuro matrixs was deleted...\n";
+        *out_ << Contract::weightsFarewell << '\n';
     }
 }
 
@@ -88,32 +91,28 @@ void NeuroNet::Propagate() {
         layerInput(g).times(weights[at(g)], result, *out_);
         result.activate(slope, offset, 0);
     }
-    *out_ << "Propagate is: ";
+    *out_ << Contract::propagate;
     output().print(*out_);
 }
 
-std::string NeuroNet::whyTrainingStops(const StepEnd& end) {
+StopReason NeuroNet::whyTrainingStops(const StepEnd& end) {
+    using Kind = StopReason::Kind;
     const bool limitMet = !(end.Emax < end.E);
     const bool anotherStepMayMeetIt =
         end.Emax >= end.smallestError && end.weightsChanged && end.step < end.stepLimit;
-    if (!std::isnan(end.E) && (limitMet || anotherStepMayMeetIt)) {
-        return {};  // the common case, decided without building any text
-    }
-    std::ostringstream why;
+    Kind kind = Kind::none;
     if (std::isnan(end.E)) {
-        why << "the error is not a number";
+        kind = Kind::notANumber;
+    } else if (limitMet || anotherStepMayMeetIt) {
+        kind = Kind::none;
     } else if (end.Emax < end.smallestError) {
-        why << "the target is out of reach: every output lies between " << offset << " and "
-            << offset + 1.0 << ", so the error cannot fall below " << end.smallestError
-            << " (limit " << end.Emax << ")";
+        kind = Kind::outOfReach;
     } else if (!end.weightsChanged) {
-        why << "the step changed no weight, so every further step would repeat the error " << end.E
-            << " (limit " << end.Emax << ")";
+        kind = Kind::unchanged;
     } else if (end.step >= end.stepLimit) {
-        why << "the limit " << end.Emax << " was not met in " << end.step
-            << " steps; the last error is " << end.E;
+        kind = Kind::stepLimit;
     }
-    return why.str();
+    return {kind, end.E, end.Emax, end.smallestError, end.step};
 }
 
 NeuroNet::Outcome NeuroNet::BackPropagate() {
@@ -142,7 +141,7 @@ NeuroNet::Outcome NeuroNet::BackPropagate(std::istream& in, const TargetListener
     Outcome outcome;
     std::int32_t step = 1;
     const double eta = (std::rand() % 100) / 100.0;
-    const double Emax = 0.2;
+    const double Emax = Contract::errorLimit;
     double E = 0.0;
     std::int32_t tmp = 0;
     Work work(layers - 1);
@@ -150,7 +149,7 @@ NeuroNet::Outcome NeuroNet::BackPropagate(std::istream& in, const TargetListener
     Propagate();
     const Vector& y = output();
     work.D.resize(y.size());
-    *out_ << "Enter D vector: ";
+    *out_ << Contract::targetPrompt;
     outcome.unreadTarget = work.D.input(in, *out_);
     if (targetRead) {
         targetRead(work.D, outcome.unreadTarget);
@@ -168,13 +167,13 @@ NeuroNet::Outcome NeuroNet::BackPropagate(std::istream& in, const TargetListener
         // The error of the output this step started from, before its update.
         E = squaredError(y, work.D);
 
-        const std::string stop =
+        const StopReason stop =
             whyTrainingStops({E, Emax, smallestError, weightsChanged, step, stepLimit});
-        if (!stop.empty()) {
-            *out_ << "Training stopped: " << stop << std::endl;
+        if (stop.stopped()) {
+            *out_ << Contract::stopped << stop.words() << std::endl;
             outcome.limitMet = false;
         }
-        if (Emax < E && stop.empty()) {
+        if (Emax < E && !stop.stopped()) {
             ++step;
         } else {
             tmp = step;
@@ -245,17 +244,20 @@ bool NeuroNet::applyWeightChanges(const Work& work) {
 }
 
 void NeuroNet::writeReport(const Work& work, double Emax, double E, std::int32_t steps) const {
-    const char* const rule = "-------------------------------------------------";
     *out_ << std::endl;
-    *out_ << rule << '\n';
-    *out_ << "BackPropagate is over:\n\n\tFirst step is: ";
+    *out_ << Contract::rule << '\n';
+    *out_ << Contract::reportTitle << "\n\n" << Contract::firstStepLabel;
     work.TMP.print(*out_);
-    *out_ << "\tD is: ";
+    *out_ << Contract::targetLabel;
     work.D.print(*out_);
-    *out_ << "\tResult is: ";
+    *out_ << Contract::resultLabel;
     output().print(*out_);
-    *out_ << "\tEmax is: " << Emax << std::endl;
-    *out_ << "\tE is: " << E << std::endl;
-    *out_ << "\tNumer of steps: " << steps << std::endl;
-    *out_ << rule << std::endl;
+    *out_ << Contract::limitLabel;
+    StreamedNumber::write(*out_, Emax);
+    *out_ << std::endl;
+    *out_ << Contract::errorLabel;
+    StreamedNumber::write(*out_, E);
+    *out_ << std::endl;
+    *out_ << Contract::stepsLabel << steps << std::endl;
+    *out_ << Contract::rule << std::endl;
 }

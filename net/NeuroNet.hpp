@@ -9,6 +9,8 @@
 
 #include "linalg/Matrix.hpp"
 #include "linalg/Vector.hpp"
+#include "transcript/Contract.hpp"
+#include "transcript/StopReason.hpp"
 
 // A fully connected feed-forward network of five layers whose four computed layers get
 // their neuron counts and initial weights from std::rand() at construction.
@@ -45,8 +47,7 @@ class NeuroNet {
     Outcome BackPropagate(std::istream& in, const TargetListener& targetRead = {});
     Outcome BackPropagate();
 
-    // The most training steps one call of BackPropagate makes.
-    static constexpr std::int32_t defaultStepLimit = 10'000'000;
+    // At most this many training steps, fewer than the program's own limit.
     void limitSteps(std::int32_t steps) { stepLimit = steps; }
 
     // What decides, after a training step, whether training goes on.
@@ -58,9 +59,9 @@ class NeuroNet {
         std::int32_t step;     // the step's number, from 1
         std::int32_t stepLimit;
     };
-    // Why training must stop after this step without having met the limit, in words for
-    // the user; empty when the limit was met or another step may still meet it.
-    static std::string whyTrainingStops(const StepEnd& end);
+    // Why training must stop after this step without having met the limit; none when the
+    // limit was met or another step may still meet it.
+    static StopReason whyTrainingStops(const StepEnd& end);
 
     std::int32_t layerCount() const { return layers; }
     const Matrix& weight(std::int32_t g) const { return weights[static_cast<std::size_t>(g)]; }
@@ -68,8 +69,10 @@ class NeuroNet {
     const Vector& output() const { return result(layers - 2); }
 
   private:
+    // The activation's slope, and its offset, by which every activated value lies from the
+    // lowest output to one more.
     static constexpr double slope = 0.11;
-    static constexpr double offset = 0.11;
+    static constexpr double offset = Contract::lowestOutput;
 
     struct Work;
 
@@ -86,5 +89,5 @@ class NeuroNet {
     Vector input;
     std::unique_ptr<Vector[]> results;
     std::ostream* out_;
-    std::int32_t stepLimit = defaultStepLimit;
+    std::int32_t stepLimit = Contract::stepLimit;
 };

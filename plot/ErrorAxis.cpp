@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string_view>
 
-#include "plot/Transcript.hpp"
+#include "transcript/Contract.hpp"
 
 namespace {
 
@@ -19,8 +19,8 @@ constexpr const char* grey = "#666666";
 }  // namespace
 
 ErrorAxis::ErrorAxis(const std::vector<double>& errors, double top, double bottom) {
-    double smallest = Transcript::errorLimit;
-    double largest = Transcript::errorLimit;
+    double smallest = Contract::errorLimit;
+    double largest = Contract::errorLimit;
     bool infinite = false;
     bool notANumber = false;
     bool zero = false;

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "plot/ErrorAxis.hpp"
+#include "transcript/Contract.hpp"
+#include "transcript/StreamedNumber.hpp"
 
 namespace {
 
@@ -18,7 +20,7 @@ using Point = SvgWriter::Point;
 using Anchor = SvgWriter::Anchor;
 
 // Constants only: nothing may need memory before main sets what running out of it does.
-constexpr std::array<const char*, Transcript::widestLayer> palette = {
+constexpr std::array<const char*, Contract::widestLayer> palette = {
     "#1f77b4", "#ff7f0e", "#2ca02c", "#d62728", "#9467bd",
     "#8c564b", "#e377c2", "#7f7f7f", "#bcbd22"};
 constexpr const char* grey = "#666666";
@@ -246,10 +248,11 @@ void Picture::drawNetwork(SvgWriter& svg) const {
                  Anchor::middle, grey);
         svg.endGroup();
     }
-    svg.line({560, 412}, {600, 412}, stroke(0.01));
-    svg.text({606, 416}, "weight 0.01", 12, Anchor::start, grey);
-    svg.line({700, 412}, {740, 412}, stroke(0.99));
-    svg.text({746, 416}, "weight 0.99", 12, Anchor::start, grey);
+    for (const auto& [x, weight] :
+         {std::pair(560.0, Contract::lowestWeight), std::pair(700.0, Contract::highestWeight)}) {
+        svg.line({x, 412}, {x + 40, 412}, stroke(weight));
+        svg.text({x + 46, 416}, "weight " + StreamedNumber::text(weight), 12, Anchor::start, grey);
+    }
     svg.text({24, 416}, "Each line joins two neurons; its width and shade show its weight.", 12,
              Anchor::start, grey);
 }
@@ -274,10 +277,11 @@ void Picture::drawErrors(SvgWriter& svg) const {
     const ErrorAxis axis(errors_, chart.top, chart.bottom);
     axis.draw(svg, chart.left, chart.right);
     drawFrame(svg, chart, "error (log scale)");
-    svg.beginGroup("limit", "the limit 0.2");
-    const double limit = axis.y(Transcript::errorLimit);
+    const std::string limitText = "limit " + StreamedNumber::text(Contract::errorLimit);
+    svg.beginGroup("limit", "the " + limitText);
+    const double limit = axis.y(Contract::errorLimit);
     svg.line({chart.left, limit}, {chart.right, limit}, {stoppedRed, 1.5, 1.0, "8 5"});
-    svg.text({chart.right + 8, limit + 4}, "limit 0.2", 12, Anchor::start, stoppedRed);
+    svg.text({chart.right + 8, limit + 4}, limitText, 12, Anchor::start, stoppedRed);
     svg.endGroup();
 
     svg.beginGroup("errors", "error per step");
@@ -355,9 +359,9 @@ void Picture::drawOutputs(SvgWriter& svg) const {
     if (run_.outputCount() == 0) {
         return note(svg, top + 80, "The output layer has no neurons: there is nothing to draw.");
     }
-    // Every output lies from 0.11 to 1.11; targets far beyond are shown on the edge.
-    double low = 0.11;
-    double high = 1.11;
+    // Every output lies in the outputs' range; targets far beyond are shown on the edge.
+    double low = Contract::lowestOutput;
+    double high = Contract::highestOutput;
     for (const double d : run_.target) {
         low = std::min(low, std::max(d, -1.0));
         high = std::max(high, std::min(d, 2.2));

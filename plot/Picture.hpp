@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "plot/SvgWriter.hpp"
-#include "plot/Transcript.hpp"
+#include "transcript/Transcript.hpp"
 
 // The picture of one run: the network with its initial weights, the error of every step
 // on a logarithmic axis, and every output closing in on its target. A run still being

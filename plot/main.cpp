@@ -13,16 +13,16 @@
 #include <string_view>
 
 #include "console/ConsoleBuffer.hpp"
-#include "console/Quoted.hpp"
 #include "plot/Picture.hpp"
-#include "plot/TranscriptParser.hpp"
+#include "transcript/ExitStatus.hpp"
+#include "transcript/Quoted.hpp"
+#include "transcript/TranscriptReader.hpp"
 
 namespace {
 
+// Its own statuses; the others mean what they mean for neuronet.
 constexpr int drawn = 0;
 constexpr int unusableTranscript = 1;
-constexpr int fatalError = 3;
-constexpr int usageError = 64;
 
 constexpr const char* usage = "Usage: neuronet-plot [--help | --version] [--] [TRANSCRIPT]\n";
 constexpr const char* help =
@@ -48,37 +48,15 @@ std::array<char, 64 * 1024> chunk;
 [[noreturn]] void outOfMemory() {
     constexpr char message[] = "neuronet-plot: out of memory\n";
     [[maybe_unused]] const auto written = ::write(STDERR_FILENO, message, sizeof message - 1);
-    std::_Exit(fatalError);
+    std::_Exit(ExitStatus::fatalError);
 }
 
-// Feeds the parser every line of the input, each cut one byte beyond the longest a
-// transcript has: the parser rejects it then, so that an endless line ends the reading.
-void readLines(std::streambuf& input, TranscriptParser& parser) {
-    std::string line;
-    const auto add = [&line](std::string_view piece) {
-        line.append(piece.substr(0, TranscriptParser::longestLine + 1 - line.size()));
-    };
+// Feeds the reader the whole input; a line too long ends the reading.
+void readAll(std::streambuf& input, TranscriptReader& reader) {
     for (std::streamsize got; (got = input.sgetn(chunk.data(), chunk.size())) > 0;) {
-        std::string_view rest(chunk.data(), static_cast<std::size_t>(got));
-        for (auto end = rest.find('\n'); end != rest.npos; end = rest.find('\n')) {
-            if (line.empty()) {
-                parser.line(rest.substr(0, end));
-            } else {
-                add(rest.substr(0, end));
-                parser.line(line);
-                line.clear();
-            }
-            rest.remove_prefix(end + 1);
-        }
-        add(rest);
-        if (line.size() > TranscriptParser::longestLine) {
-            parser.line(line);
-        }
+        reader.feed(std::string_view(chunk.data(), static_cast<std::size_t>(got)));
     }
-    if (!line.empty()) {
-        parser.line(line);
-    }
-    parser.finish();
+    reader.finish();
 }
 
 // Draws the transcript in the file at `path`, or on standard input.
@@ -89,12 +67,12 @@ int draw(const char* path, std::ostream& out) {
     if (descriptor < 0) {
         const int error = errno;
         std::cerr << "neuronet-plot: cannot open " << name << ": " << std::strerror(error) << '\n';
-        return fatalError;
+        return ExitStatus::fatalError;
     }
     static ConsoleBuffer input(descriptor, name.c_str());
-    TranscriptParser parser;
-    readLines(input, parser);
-    Picture(parser.run()).write(out);
+    TranscriptReader reader;
+    readAll(input, reader);
+    Picture(reader.run()).write(out);
     out.flush();
     return drawn;
 }
@@ -124,17 +102,17 @@ int main(int argc, char* argv[]) {
                           << (path != nullptr ? "more than one transcript: " : "unknown option ")
                           << quoted(argument) << '\n'
                           << usage;
-                return usageError;
+                return ExitStatus::usage;
             } else {
                 path = argv[k];
             }
         }
         return draw(path, out);
-    } catch (const TranscriptParser::Unusable& unusable) {
+    } catch (const TranscriptReader::Unusable& unusable) {
         std::cerr << "neuronet-plot: " << unusable.what() << '\n';
         return unusableTranscript;
     } catch (const std::exception& failure) {
         std::cerr << "neuronet-plot: " << failure.what() << '\n';
-        return fatalError;
+        return ExitStatus::fatalError;
     }
 }

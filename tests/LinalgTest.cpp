@@ -1,17 +1,13 @@
-// The linear algebra where no dialogue reaches it: the mismatch messages, the print formats
-// at their edges against the C library, reading words as the stream's extraction does,
+// The linear algebra where no dialogue reaches it: the mismatch messages, the print formats,
 // copies, self-assignment, and the in-place sum's report.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <initializer_list>
 #include <iostream>
-#include <limits>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -93,47 +89,12 @@ std::string printOf(const Printable& value) {
 
 using Elements = std::vector<double>;
 
-// Each element's text must be what the C library's "%4.3f " makes of it: ties at the
-// fourth decimal, extremes, infinities, NaNs and values of every magnitude.
-TEST(VectorPrint, MatchesTheCLibraryAndFlushesOnce) {
+// A line: each element in the element format, then one flushed line end.
+TEST(VectorPrint, WritesALineAndFlushesOnce) {
     EXPECT_EQ(printOf(Vector(0)), "\n");
     EXPECT_EQ(printOf(Vector()), "0.000 \n");
-    Elements values{std::numeric_limits<double>::denorm_min(), std::numeric_limits<double>::max(),
-                    -0.0, 0.0005, 999.9995};
-    std::mt19937_64 bits(11);
-    for (int k = -2000; k <= 20000; ++k) {
-        values.push_back(k < 2000 ? k / 16.0 : std::ldexp(bits() >> 11 ^ -(k & 1), k % 80 - 60));
-    }
-    for (const double value : values) {
-        ASSERT_EQ(printOf(vectorOf({value})), printed("%4.3f ", value) + "\n") << value;
-    }
-    // No number read is infinite: infinities come from overflow, a NaN from their difference.
-    const auto infinite = vectorOf({1e300, -1e300}) * matrixOf({{1e300, 0}, {0, 1e300}});
-    const Vector nan = *(*infinite - *infinite);
-    EXPECT_EQ(printOf(*infinite), " inf -inf \n");
-    EXPECT_EQ(printOf(nan), printed("%4.3f ", nan.get(0)) + printed("%4.3f ", nan.get(1)) + "\n");
+    EXPECT_EQ(printOf(vectorOf({0.11, -1, 12.3456})), "0.110 -1.000 12.346 \n");
     EXPECT_EQ(flushesOf([](std::ostream& out) { vectorOf({1.0, 2.0}).print(out); }), 1);
-}
-
-// A word is read as the stream's own extraction of a double reads it, and only when that
-// takes the whole word; otherwise the element keeps its value.
-TEST(VectorInput, ReadsWholeWordsAsTheStreamDoes) {
-    // Beside the forms the transcripts read (underflows among them, where standard libraries
-    // differ: strtod's reading is the one the transcripts hold).
-    for (const std::string word : {"5.", "00012", "+-1", ".", "e5", "1e", "1e+"}) {
-        std::istringstream reference(word);
-        double expected = 0.0;
-        reference >> expected;
-        const bool whole = !reference.fail() && reference.eof();
-        Vector vector = vectorOf({9.0});
-        std::istringstream in(word);
-        std::ostringstream prompts;
-        const auto failure = vector.input(in, prompts);
-        EXPECT_EQ(failure, whole ? std::nullopt : std::optional(Vector::ReadFailure{0, word}));
-        EXPECT_EQ(std::bit_cast<std::uint64_t>(vector.get(0)),
-                  std::bit_cast<std::uint64_t>(whole ? expected : 9.0))
-            << word;
-    }
 }
 
 TEST(VectorArithmetic, ComputesAndNamesEveryMismatchOnce) {
@@ -174,15 +135,13 @@ TEST(VectorCopies, AreDeepAndSurviveSelfAssignment) {
     EXPECT_EQ(elementsOf(assigned), Elements(3, 0.0));
 }
 
-// Elements in the stream's default format, which is the C library's "%g".
+// Elements in the stream's default format.
 TEST(MatrixPrint, WritesAHeaderAndOneFlushedLinePerRow) {
     EXPECT_EQ(printOf(Matrix()), "Matrix is:\n\t0\n");
     EXPECT_EQ(printOf(Matrix(0, 5)), "Matrix is:\n");
     EXPECT_EQ(printOf(Matrix(3, 0)), "Matrix is:\n\n\n\n");
-    EXPECT_EQ(printOf(matrixOf({{1, 2}})), "Matrix is:\n\t1\t2\n");
-    for (const double value : {0.7, 0.01, 12.3456789, 1e-5, -2.0, 1234567.0, 0.0001, 999999.5}) {
-        EXPECT_EQ(printOf(matrixOf({{value}})), "Matrix is:\n\t" + printed("%g", value) + "\n");
-    }
+    EXPECT_EQ(printOf(matrixOf({{1, 0.25}, {12.3456789, 1e-5}})),
+              "Matrix is:\n\t1\t0.25\n\t12.3457\t1e-05\n");
     EXPECT_EQ(flushesOf([](std::ostream& out) { Matrix(3, 2).print(out); }), 3);
 }
 

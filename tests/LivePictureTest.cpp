@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "plot/Picture.hpp"
-#include "plot/TranscriptParser.hpp"
+#include "transcript/TranscriptReader.hpp"
 
 namespace {
 
@@ -41,7 +41,7 @@ TEST(LivePicture, EveryLineIsDrawnAndTheTypedTargetGivesTheFinalErrors) {
         std::ifstream in(std::string(TESTS_DIR) + "/transcripts/" + name + ".in");
         std::ifstream out(std::string(TESTS_DIR) + "/transcripts/" + name + ".out");
         const std::vector<double> typed{std::istream_iterator<double>(in), {}};
-        TranscriptParser live;
+        TranscriptReader live;
         std::string errorsAsTrainingEnds;
         for (std::string line; std::getline(out, line);) {
             live.line(line);

@@ -10,7 +10,7 @@ namespace {
 // wording, and that a met limit wins over every rule, the transcripts show.
 TEST(TrainingStops, WhenTheErrorIsNotANumber) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    EXPECT_EQ(NeuroNet::whyTrainingStops({nan, 0.2, 0.0, true, 1, 10}),
+    EXPECT_EQ(NeuroNet::whyTrainingStops({nan, 0.2, 0.0, true, 1, 10}).words(),
               "the error is not a number");
 }
 

@@ -8,18 +8,12 @@
 #include <algorithm>
 #include <bit>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 
+#include "TestFiles.hpp"
 #include "app/Dialogue.hpp"
 
 namespace {
-
-// A file of the tests' folder.
-std::string fileText(const std::string& name) {
-    std::ifstream file(TESTS_DIR "/" + name, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), {}};
-}
 
 // A line of a folder's cases.tsv: the name, the seed for std::srand, the step limit, the
 // exit status.
@@ -31,14 +25,9 @@ struct Case {
 };
 
 std::vector<Case> cases(const std::string& folder) {
-    std::istringstream table(fileText(folder + "/cases.tsv"));
     std::vector<Case> all;
-    for (std::string line; std::getline(table, line);) {
-        std::istringstream fields(line);
-        if (Case c{folder, {}, {}, {}, {}};
-            line[0] != '#' && fields >> c.name >> c.seed >> c.limit >> c.status) {
-            all.push_back(c);
-        }
+    for (const auto& row : tableRows(folder + "/cases.tsv")) {
+        all.push_back({folder, row.at(0), row.at(1), row.at(2), row.at(3)});
     }
     return all;
 }
@@ -94,7 +83,7 @@ TEST_P(Transcript, IsReplayedExactly) {
     std::srand(static_cast<unsigned>(std::stoul(c.seed)));
     const int status =
         runDialogue(in, out, err,
-                    {.stepLimit = c.limit == "-" ? NeuroNet::defaultStepLimit : std::stoi(c.limit),
+                    {.stepLimit = c.limit == "-" ? Contract::stepLimit : std::stoi(c.limit),
                      .trained = compareWeights});
     const std::string wantOut = c.file(".out"), wantErr = c.file(".err");
     EXPECT_TRUE(out.str() == wantOut) << "standard output, " << firstDifference(wantOut, out.str());

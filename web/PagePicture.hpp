@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "plot/TranscriptParser.hpp"
+#include "transcript/TranscriptReader.hpp"
 
 // The picture of the run the page trains, drawn as neuronet-plot draws the run's transcript:
 // read from standard output's text as the program writes it, in pieces that may end
@@ -27,15 +27,12 @@ class PagePicture {
     const std::string& svg() const { return svg_; }
     const std::string& title() const { return title_; }
 
-    std::int64_t steps() const { return parser_.run().stepCount; }
+    std::int64_t steps() const { return reader_.run().stepCount; }
     // Why drawing stopped; empty while it goes on.
     const std::string& fault() const { return fault_; }
 
   private:
-    void read(std::string_view line);
-
-    TranscriptParser parser_;
-    std::string line_;  // the line being written, so far
+    TranscriptReader reader_;
     bool changed_ = false;
     std::string fault_;
     std::string svg_;

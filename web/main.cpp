@@ -13,6 +13,8 @@
 #include "app/CommandLine.hpp"
 #include "app/Dialogue.hpp"
 #include "linalg/Vector.hpp"
+#include "transcript/Contract.hpp"
+#include "transcript/ExitStatus.hpp"
 #include "web/GlibcRandom.hpp"
 #include "web/PageFrame.hpp"
 #include "web/PageInput.hpp"
@@ -47,7 +49,12 @@ int runOnPage(std::istream& in, std::int32_t stepLimit) {
 // with, so a fresh module builds the network a fresh console run builds.
 extern "C" EMSCRIPTEN_KEEPALIVE int neuronet_run() {
     std::istream in(&standardInput);
-    return runOnPage(in, NeuroNet::defaultStepLimit);
+    return runOnPage(in, Contract::stepLimit);
+}
+
+// What an exit status of the program means, in the words of its manual; empty for another.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* neuronet_status_words(int status) {
+    return ExitStatus::words(status).data();  // each is a whole string literal
 }
 
 // Sends the run's last picture, once the page has its status: the page learns how the run
@@ -78,7 +85,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE int neuronet_replay(unsigned seed, std::int32_t 
                                                     const char* input, int length) {
     std::srand(seed);
     std::istringstream in(std::string(input, static_cast<std::size_t>(length)));
-    const int status = runOnPage(in, stepLimit > 0 ? stepLimit : NeuroNet::defaultStepLimit);
+    const int status = runOnPage(in, stepLimit > 0 ? stepLimit : Contract::stepLimit);
     frame.send();
     return status;
 }

@@ -7,14 +7,6 @@ const element = (id) => document.getElementById(id);
 const headLines = 40;   // the beginning of a long run that stays in view
 const tailLines = 200;  // and its latest lines
 
-// The console's exit statuses, in the words of its manual; 130 is a run ended by Ctrl-C.
-const statusWords = {
-  0: 'every number was read and training met its error limit',
-  1: 'training stopped before meeting the limit',
-  2: 'a number could not be read',
-  3: 'the run could not go on: memory ran out, or standard input or output failed',
-  130: 'stopped, as Ctrl-C stops the console',
-};
 
 // 1234567 as "1,234,567".
 const grouped = (count) => String(count).replace(/\B(?=(\d{3})+$)/g, ',');
@@ -99,10 +91,11 @@ function setRunning(running) {
   }
 }
 
-// The worker ends itself after the run's last picture; "Stop" ends it at once.
-function finish(status) {
+// The worker ends itself after the run's last picture; "Stop" ends it at once. The program
+// gives its statuses' words; 130 is the shell's for a run ended by Ctrl-C.
+function finish(status, words) {
   setRunning(false);
-  element('outcome').textContent = `Exit status ${status}: ${statusWords[status]}.`;
+  element('outcome').textContent = `Exit status ${status}: ${words}.`;
 }
 
 function start() {
@@ -115,7 +108,7 @@ function start() {
   showPicture(null, '');
   element('outcome').textContent = 'Running.';
   worker = new Worker('worker.js');
-  worker.onmessage = ({ data }) => ('status' in data ? finish(data.status) : showFrame(data));
+  worker.onmessage = ({ data }) => ('status' in data ? finish(data.status, data.words) : showFrame(data));
   worker.onerror = (event) => {
     setRunning(false);
     element('outcome').textContent = `The program could not run: ${event.message}`;
@@ -131,7 +124,7 @@ element('answer-form').addEventListener('submit', (event) => {
 });
 element('stop').addEventListener('click', () => {
   worker.terminate();
-  finish(130);
+  finish(130, 'stopped, as Ctrl-C stops the console');
 });
 element('new-run').addEventListener('click', start);
 element('transcript').addEventListener('click', () => {

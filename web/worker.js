@@ -50,7 +50,7 @@ createNeuronet({
   program = module;
   return program.ccall('neuronet_run', 'number', [], [], { async: true });
 }).then((status) => {
-  postMessage({ status });
+  postMessage({ status, words: program.ccall('neuronet_status_words', 'string', ['number'], [status]) });
   program._neuronet_draw();  // the last picture, once the page knows how the run ended
   close();
 }).catch((failure) => setTimeout(() => { throw failure; }));  // to the page's onerror

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "plot/Transcript.hpp"
+#include "transcript/Transcript.hpp"
 
 // Keeps at most a fixed number of a long run's steps, and always the last one added:
 // every step while they fit, then every second, every fourth and so on, so the steps

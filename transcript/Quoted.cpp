@@ -1,4 +1,4 @@
-#include "console/Quoted.hpp"
+#include "transcript/Quoted.hpp"
 
 #include <cstdio>
 

@@ -7,42 +7,44 @@
 #include <string_view>
 #include <vector>
 
-#include "plot/Thinning.hpp"
-#include "plot/Transcript.hpp"
+#include "transcript/LineSplitter.hpp"
+#include "transcript/Thinning.hpp"
+#include "transcript/Transcript.hpp"
 
-// Reads one transcript of neuronet as it is written, fed one line at a time, in memory
-// bounded by the transcript's shape: a line of at most 64 KiB, layers of at most 9
-// neurons, and a long run's steps thinned. At every line the run so far can be drawn.
-// What neuronet cannot print is rejected: a number it cannot write, a layer wider than
-// it builds, a report that disagrees with the run. Diagnostics of neuronet mixed into
-// the transcript (its standard error, after the prompts) are passed over.
-class TranscriptParser {
+// Reads one transcript of neuronet as it is written, fed its bytes as they come, in memory
+// bounded by the transcript's shape: lines of at most 64 KiB, layers of at most 9 neurons,
+// and a long run's steps thinned. At every line the run so far can be drawn. What neuronet
+// cannot print is rejected: a number it cannot write, a layer wider than it builds, a
+// report that disagrees with the run. Diagnostics of neuronet mixed into the transcript
+// (its standard error, after the prompts) are passed over.
+class TranscriptReader {
   public:
     // Why the text is not a whole transcript: what was expected, and on which line.
     struct Unusable : std::runtime_error {
         using std::runtime_error::runtime_error;
     };
 
-    static constexpr std::size_t longestLine = 64 * 1024;
     static constexpr std::size_t stepsKept = 2000;
-    // neuronet's backstop: it never trains longer.
-    static constexpr std::int64_t mostSteps = 10'000'000;
 
-    TranscriptParser() = default;
-    TranscriptParser(const TranscriptParser&) = delete;
-    TranscriptParser& operator=(const TranscriptParser&) = delete;
+    TranscriptReader() = default;
+    TranscriptReader(const TranscriptReader&) = delete;
+    TranscriptReader& operator=(const TranscriptReader&) = delete;
 
+    // The next bytes of the transcript, which may end anywhere.
+    void feed(std::string_view bytes);
     // The next line, without its line feed.
     void line(std::string_view text);
     // The end of the input, where the transcript must be whole.
     void finish();
     // The target, for an owner that knows it before the report prints it: the report's
-    // own takes its place, and stands. Rounded to the report's three decimals, so that the
+    // own takes its place, and stands. Read as its printed figures give it, so that the
     // run drawn is the one the whole transcript gives. Needs the network to be known and
     // one finite element per output; throws std::invalid_argument otherwise.
     void setTarget(const std::vector<double>& target);
 
     const Transcript& run() const { return run_; }
+    // How many lines have been read.
+    std::int64_t linesRead() const { return lineNumber_; }
 
   private:
     enum class Expecting {
@@ -56,11 +58,11 @@ class TranscriptParser {
         report
     };
     // What an element of a vector's line may be: the input and the target are finite; an
-    // output lies from 0.11 to 1.11 or is not a number; an error term is not infinite.
+    // output lies in the outputs' range or is not a number; an error term is not infinite.
     enum class Element { finite, output, errorTerm };
 
     // What the next line should be, for a diagnostic.
-    const char* expectedNext() const;
+    std::string expectedNext() const;
     [[noreturn]] void unusable(std::string_view expected) const;
     // Reads a vector's line into `values`: at most `most` elements of the kind.
     void vector(std::string_view text, Element kind, std::size_t most, std::vector<double>& values,
@@ -82,6 +84,7 @@ class TranscriptParser {
     void readReportedError(std::string_view text);
 
     Transcript run_;
+    LineSplitter lines_{Contract::longestLine};
     Thinning thinning_{stepsKept};
     Expecting expecting_ = Expecting::input;
     // The weight matrix being read, and the line of the report expected next.

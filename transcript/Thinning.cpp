@@ -1,4 +1,4 @@
-#include "plot/Thinning.hpp"
+#include "transcript/Thinning.hpp"
 
 void Thinning::add(std::vector<Transcript::Step>& kept, const Transcript::Step& step) {
     if (lastOffStride_) {

@@ -5,19 +5,16 @@
 #include <string>
 #include <vector>
 
-// What a picture shows of one run of neuronet, as its transcript prints it: every number
+#include "transcript/Contract.hpp"
+
+// One run of neuronet as its transcript prints it, as a reader sees it: every number
 // has the few digits the transcript gives it. While the transcript is still being read,
 // it holds the run so far: nothing, the network, then the steps, then the report.
 struct Transcript {
-    // The most neurons a computed layer has, and so the most outputs.
-    static constexpr std::size_t widestLayer = 9;
-    // The error limit every run trains towards.
-    static constexpr double errorLimit = 0.2;
-
     // One training step's output, and its number from 1.
     struct Step {
         std::int64_t number;
-        std::array<double, widestLayer> output;
+        std::array<double, Contract::widestLayer> output;
     };
 
     // The neuron count of the output layer, once the network is known.

@@ -1,0 +1,108 @@
+// The transcript's reader against what it must reject, a table of literal lines beside
+// their exact messages, and against transcripts cut anywhere or fed a byte at a time.
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cstdlib>
+
+#include "TestFiles.hpp"
+#include "transcript/TranscriptReader.hpp"
+
+namespace {
+
+// A row of reader-rejections.tsv.
+struct Rejection {
+    std::string name, transcript, line, replacement, message;
+    friend void PrintTo(const Rejection& r, std::ostream* out) { *out << r.name; }
+};
+
+std::vector<Rejection> rejections() {
+    std::vector<Rejection> all;
+    for (const auto& row : tableRows("reader-rejections.tsv")) {
+        all.push_back({row.at(0), row.at(1), row.at(2), row.at(3), row.at(4)});
+    }
+    return all;
+}
+
+// The text with C's escapes \t, \n, \\ and \xHH resolved.
+std::string unescaped(const std::string& text) {
+    std::string plain;
+    for (std::size_t k = 0; k < text.size(); ++k) {
+        if (text[k] != '\\' || k + 1 == text.size()) {
+            plain += text[k];
+        } else if (const char c = text[++k]; c == 'x') {
+            plain += static_cast<char>(std::stoi(text.substr(k + 1, 2), nullptr, 16));
+            k += 2;
+        } else {
+            plain += c == 't' ? '\t' : c == 'n' ? '\n' : c;
+        }
+    }
+    return plain;
+}
+
+// The transcript with the row's line replaced, deleted or made the end of the input.
+std::string edited(const Rejection& r) {
+    const std::string whole =
+        r.transcript == "-" ? "" : fileText("transcripts/" + r.transcript + ".out");
+    std::size_t start = 0;
+    for (int n = std::stoi(r.line); n > 1 && start < whole.size(); --n) {
+        start = whole.find('\n', start) + 1;
+    }
+    const std::size_t end = whole.find('\n', start);
+    const std::size_t next = end == whole.npos ? whole.size() : end + 1;
+    if (r.replacement == "(end)") {
+        return whole.substr(0, start);
+    }
+    const std::string replacement =
+        r.replacement == "(none)" ? "" : unescaped(r.replacement) + '\n';
+    return whole.substr(0, start) + replacement + whole.substr(next);
+}
+
+// What the reader says of the text, fed in one piece: empty when it reads it whole.
+std::string rejectionOf(const std::string& text) {
+    TranscriptReader reader;
+    try {
+        reader.feed(text);
+        reader.finish();
+    } catch (const TranscriptReader::Unusable& unusable) {
+        return unusable.what();
+    }
+    return "";
+}
+
+class Rejected : public testing::TestWithParam<Rejection> {};
+
+TEST_P(Rejected, WithOneLineSayingWhatWasExpectedWhere) {
+    EXPECT_EQ(rejectionOf(edited(GetParam())), GetParam().message);
+}
+
+// Each named by its case, in the letters a test's name may have.
+std::string caseName(const testing::TestParamInfo<Rejection>& info) {
+    std::string name = info.param.name;
+    for (char& c : name) {
+        c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+    }
+    return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Reader, Rejected, testing::ValuesIn(rejections()), caseName);
+
+// Cut anywhere, a transcript is not whole; fed in pieces of any size, it is the same run.
+TEST(TranscriptReader, RejectsEveryCutAndReadsAnyPieces) {
+    const std::string whole = fileText("transcripts/platform-out-of-reach.out");
+    for (std::size_t k = 0; k + 1 < whole.size(); ++k) {
+        ASSERT_TRUE(rejectionOf(whole.substr(0, k)).starts_with("line ")) << k;
+    }
+    for (const std::size_t piece : {1, 2, 7, 4096}) {
+        TranscriptReader reader;
+        for (std::size_t k = 0; k < whole.size(); k += piece) {
+            reader.feed(std::string_view(whole).substr(k, piece));
+        }
+        reader.finish();
+        EXPECT_EQ(reader.run().stopReason.substr(0, 24), "the target is out of rea") << piece;
+        EXPECT_EQ(reader.run().reportedError, "5.32801") << piece;
+    }
+}
+
+}  // namespace
