@@ -40,19 +40,13 @@ int flushesOf(void (*print)(std::ostream&)) {
     return counter.flushes;
 }
 
-// What the C library's printf makes of a value.
-std::string printed(const char* format, double value) {
-    char text[400];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
-}
-
 // Vectors have no element setter: tests build them the way the program does, by
 // reading them, with every value written in a form that reads back exactly.
 Vector vectorOf(const std::vector<double>& values) {
     std::string text;
     for (const double value : values) {
-        text += printed("%.17g ", value);
+        char number[32];
+        text += std::string(number, std::snprintf(number, sizeof number, "%.17g ", value));
     }
     Vector vector(static_cast<std::int32_t>(values.size()));
     std::istringstream in(text);
@@ -119,19 +113,20 @@ TEST(VectorArithmetic, ComputesAndNamesEveryMismatchOnce) {
     }
 }
 
+// Copies are deep and survive self-assignment; the activation can be skipped; resizing
+// discards the old elements, also those that fit.
 TEST(VectorCopies, AreDeepAndSurviveSelfAssignment) {
     Vector source = vectorOf({1.0, 2.0});
     Vector copied(source), assigned;
     assigned = source;
-    source.activate(0.11, 0.11, 1);  // skipped
-    EXPECT_EQ(elementsOf(source), (Elements{1.0, 2.0}));
-    source.activate(0.11, 0.11, 0);  // the copies keep their elements
-    EXPECT_EQ(elementsOf(copied), (Elements{1.0, 2.0}));
-    EXPECT_EQ(elementsOf(assigned), (Elements{1.0, 2.0}));
+    source.activate(0.11, 0.11, 1);
+    EXPECT_EQ(elementsOf(source), elementsOf(copied));
+    source.activate(0.11, 0.11, 0);
     const Vector& alias = assigned;
     assigned = alias;
+    EXPECT_EQ(elementsOf(copied), elementsOf(assigned));
     EXPECT_EQ(elementsOf(assigned), (Elements{1.0, 2.0}));
-    assigned.resize(3);  // the old elements go, also those that fit
+    assigned.resize(3);
     EXPECT_EQ(elementsOf(assigned), Elements(3, 0.0));
 }
 

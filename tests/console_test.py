@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""The built program end to end, through its console: pipes, devices, closed and
-non-blocking descriptors, arguments and memory limits, as a shell would give them.
+"""The built program end to end, through its console: pipes, a terminal, devices, closed
+and non-blocking descriptors, and memory limits, as a shell would give them. (Its command
+line is commands_test.py's.)
 Usage: console_test.py PROGRAM [--no-memory-limits] [unittest arguments]"""
 
 import contextlib
@@ -17,7 +18,6 @@ import unittest
 from harness import MEMORY_LIMITS, AddressSpace, arguments, fed_with_peak, run, transcript, typed
 
 PROMPT = b"element: "
-USAGE = b"Usage: neuronet [--help | --version] < numbers\n"
 
 
 def consumed(file):
@@ -86,25 +86,6 @@ class Console(unittest.TestCase):
                 merged, _, _ = run([PROGRAM], stdin=file, stderr=subprocess.STDOUT)
                 self.assertEqual(merged, out[:at] + transcript(name, "err") + out[at:])
 
-    def test_arguments(self):
-        """Options answer and exit; anything else is named, with the usage, and nothing is
-        read."""
-        for arguments, first_line, err, status in [
-                (["--help"], USAGE, b"", 0), (["--version"], b"neuronet 1.0\n", b"", 0),
-                (["--version", "--help"], b"neuronet 1.0\n", b"", 0),
-                (["data.txt"], None, b'unexpected operand "data.txt"', 64),
-                (["--bogus"], None, b'unknown option "--bogus"', 64),
-                (["-"], None, b'unknown option "-"', 64),
-                (["--help", "extra"], None, b'unexpected operand "extra"', 64),
-                ([""], None, b'unexpected operand ""', 64)]:
-            with self.subTest(arguments), typed() as file:
-                out, got_err, got_status = run([PROGRAM, *arguments], stdin=file)
-                self.assertEqual((out.splitlines(True)[:1], got_err, got_status, consumed(file)),
-                                 ([first_line] if first_line else [],
-                                  b"neuronet: " + err + b"\n" + USAGE if err else b"", status, 0))
-        for documented in [b"standard input", b"Exit status", b"64", b"man neuronet"]:
-            self.assertIn(documented, run([PROGRAM, "--help"])[0])
-
 
 class FailingConsole(unittest.TestCase):
     def test_a_console_that_fails_ends_the_run_with_one_line(self):
@@ -119,17 +100,16 @@ class FailingConsole(unittest.TestCase):
         directory = os.open("/", os.O_RDONLY)
         full = os.open("/dev/full", os.O_WRONLY)
         write, read, pipe = b"write standard output", b"read standard input", subprocess.PIPE
-        for name, arguments, stdin, stdout, closed, doing, cause in [
-                ("a full device", [], typed(), full, None, write, errno.ENOSPC),
-                ("help to a full device", ["--help"], typed(), full, None, write, errno.ENOSPC),
-                ("closed output", [], typed(), None, 1, write, errno.EBADF),
-                ("a reader gone", [], typed(), gone_writer, None, write, errno.EPIPE),
-                ("a full non-blocking pipe", [], typed(), full_writer, None, write, errno.EAGAIN),
-                ("a directory", [], directory, pipe, None, read, errno.EISDIR),
-                ("closed input", [], None, pipe, 0, read, errno.EBADF),
-                ("an empty non-blocking pipe", [], empty_reader, pipe, None, read, errno.EAGAIN)]:
+        for name, stdin, stdout, closed, doing, cause in [
+                ("a full device", typed(), full, None, write, errno.ENOSPC),
+                ("closed output", typed(), None, 1, write, errno.EBADF),
+                ("a reader gone", typed(), gone_writer, None, write, errno.EPIPE),
+                ("a full non-blocking pipe", typed(), full_writer, None, write, errno.EAGAIN),
+                ("a directory", directory, pipe, None, read, errno.EISDIR),
+                ("closed input", None, pipe, 0, read, errno.EBADF),
+                ("an empty non-blocking pipe", empty_reader, pipe, None, read, errno.EAGAIN)]:
             with self.subTest(name):
-                result = run([PROGRAM, *arguments], stdin=stdin, stdout=stdout, closed=closed,
+                result = run([PROGRAM], stdin=stdin, stdout=stdout, closed=closed,
                              sigpipe_ignored=True)
                 line = b"neuronet: cannot " + doing + b": " + os.strerror(cause).encode() + b"\n"
                 self.assertEqual(result, (b"Enter vector [0] element: " if doing == read else None,

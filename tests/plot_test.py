@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """neuronet-plot end to end: every real transcript drawn, and what its picture says checked
-against the transcript's own numbers; its command line; its memory and picture size for the
-worst inputs, and under every address-space limit. (What its reader rejects, and how it says
-so, is TranscriptReaderTest's.)
+against the transcript's own numbers; its memory and picture size for the worst inputs, and
+under every address-space limit. (What its reader rejects, and how it says so, is
+TranscriptReaderTest's; its command line, commands_test.py's.)
 Usage: plot_test.py PLOT NEURONET [--no-memory-limits] [unittest arguments]"""
 
 import glob
@@ -18,7 +18,6 @@ from harness import MEMORY_LIMITS, TESTS, AddressSpace, arguments, fed_with_peak
 
 SVG = "{http://www.w3.org/2000/svg}"
 ROWS = {"0": "0.0", "\u221e": "inf", "not a number": "nan"}  # the error axis's rows apart
-USAGE = b"Usage: neuronet-plot [--help | --version] [--] [TRANSCRIPT]\n"
 LOWEST, HIGHEST = -1.05, 2.25  # the output chart's range at its widest
 
 
@@ -159,40 +158,6 @@ class Pictures(unittest.TestCase):
                 self.assert_ending_told(root, text)
                 self.assert_errors_placed(root, text)
                 self.assert_targets_told(root, text)
-
-
-class CommandLine(unittest.TestCase):
-    def test_the_command_line(self):
-        one, path = transcript("platform-one-step"), os.path.join(TESTS, "transcripts",
-                                                                   "platform-one-step.out")
-        picture = plot(one)[0]
-        full = (None, b"neuronet-plot: cannot write standard output: No space left on device\n", 3)
-
-        def usage_error(line):
-            return b"", b"neuronet-plot: " + line + b"\n" + USAGE, 64
-
-        def failed(line):
-            return b"", b"neuronet-plot: " + line + b"\n", 3
-        for options, stdout, expected in [
-                (["--version"], None, (b"neuronet-plot 1.0\n", b"", 0)),
-                ([path], None, (picture, b"", 0)), (["-"], None, (picture, b"", 0)),
-                (["--", path], None, (picture, b"", 0)), ([path], "/dev/full", full),
-                (["--version"], "/dev/full", full), (["--help"], "/dev/full", full),
-                (["--bogus"], None, usage_error(b'unknown option "--bogus"')),
-                ([path, "-"], None, usage_error(b'more than one transcript: "-"')),
-                (["--", "--help"], None,
-                 failed(b'cannot open "--help": No such file or directory')),
-                (["a\nb"], None, failed(b'cannot open "a\\x0ab": No such file or directory')),
-                (["/"], None, failed(b'cannot read "/": Is a directory')),
-                (["/dev/zero"], None, (b"", b"neuronet-plot: line 1: a line longer than 64 KiB, "
-                                            b"which no transcript has\n", 1)),
-                (["--", "-"], None, (b"", b'neuronet-plot: line 1: expected the input vector of 3 '
-                                          b'numbers, found "hello"\n', 1))]:
-            with self.subTest(options), open(stdout or os.devnull, "wb") as device:
-                text = b"hello\n" if options == ["--", "-"] else one
-                self.assertEqual(plot(text, *options, stdout=device if stdout else subprocess.PIPE),
-                                 expected)
-        self.assertTrue(plot(b"", "--help")[0].startswith(USAGE))
 
 
 class BoundedMemory(AddressSpace):

@@ -1,0 +1,55 @@
+#!/usr/bin/env python3
+"""Every row of commands.tsv: a program's command line run as a shell runs it, its status,
+standard error and standard output exactly as the row says.
+Usage: commands_test.py NAME=PATH... [unittest arguments]"""
+
+import contextlib
+import os
+import re
+import shlex
+import subprocess
+import sys
+import unittest
+
+from harness import TESTS, run
+
+
+def unescaped(text):
+    return text.encode("latin-1").decode("unicode_escape").encode("latin-1")
+
+
+def expected(text):
+    """What a row's column says a stream holds: a file's bytes, nothing, or the text."""
+    if text.startswith("="):
+        with open(os.path.join(TESTS, text[1:]), "rb") as file:
+            return file.read()
+    return b"" if text == "-" else unescaped(text)
+
+
+class Commands(unittest.TestCase):
+    def test_every_row(self):
+        with open(os.path.join(TESTS, "commands.tsv"), encoding="latin-1") as table:
+            rows = [line.rstrip("\n").split("\t") for line in table if not line.startswith("#")]
+        for program, arguments, source, output, status, err, out in rows:
+            with self.subTest(program=program, arguments=arguments, output=output), \
+                    contextlib.ExitStack() as files:
+                words = [unescaped(a.replace("{tests}", TESTS)).decode("latin-1")
+                         for a in shlex.split(arguments)]
+                text = unescaped(source[1:-1]) if source.startswith('"') else None
+                stdin = None if text is not None or source == "-" else \
+                    files.enter_context(open(os.path.join(TESTS, source.rstrip("!")), "rb"))
+                stdout = subprocess.PIPE if output == "pipe" else files.enter_context(open(output, "wb"))
+                got = run([PROGRAMS[program], *words], text=text, stdin=stdin or subprocess.DEVNULL,
+                          stdout=stdout)
+                self.assertEqual(got[1:], (expected(err), int(status)))
+                if out.startswith("~"):
+                    self.assertRegex(got[0], re.compile(out[1:].encode(), re.S))
+                elif output == "pipe":
+                    self.assertEqual(got[0], expected(out))
+                if source.endswith("!"):
+                    self.assertEqual(os.lseek(stdin.fileno(), 0, os.SEEK_CUR), 0, "read")
+
+
+if __name__ == "__main__":
+    PROGRAMS = dict(a.split("=", 1) for a in sys.argv[1:] if "=" in a)
+    unittest.main(argv=[sys.argv[0]] + [a for a in sys.argv[1:] if "=" not in a])
