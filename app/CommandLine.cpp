@@ -10,7 +10,8 @@
 
 namespace {
 
-constexpr const char* usageLine = "Usage: neuronet [--help | --version] < numbers\n";
+constexpr const char* usageLine =
+    "Usage: neuronet [--help | --version] [--trace FILE [--trace-steps LIST]] < numbers\n";
 
 constexpr const char* help =
     "Builds a small feed-forward neural network with random layer sizes and weights and\n"
@@ -21,28 +22,75 @@ constexpr const char* help =
     "and diagnostics to standard error.\n"
     "\n"
     "Options:\n"
-    "  --help     show this help and exit\n"
-    "  --version  show the version and exit\n"
+    "  --help              show this help and exit\n"
+    "  --version           show the version and exit\n"
+    "  --trace FILE        write every number of every step, exactly, to FILE as JSON Lines\n"
+    "  --trace-steps LIST  trace only these steps, and the last: N, A-B or every:K, joined\n"
+    "                      by commas (1-100,every:1000)\n"
     "\n"
     "Exit status:\n";
 
-constexpr const char* helpEnd = "\nFull documentation: man neuronet\n";
+constexpr const char* helpEnd =
+    "\nFull documentation: man neuronet; the arithmetic: "
+    "/usr/share/doc/neuronet/arithmetic.md\n";
+
+constexpr std::string_view traceOption = "--trace";
+constexpr std::string_view stepsOption = "--trace-steps";
 
 }  // namespace
 
-// The first argument that is neither option decides; so does, when every one is an
-// option, the first of them.
+void CommandLine::misuse(std::string why) {
+    if (request_ != Request::misuse) {
+        request_ = Request::misuse;
+        misused_ = std::move(why);
+    }
+}
+
+std::optional<std::string> CommandLine::value(std::span<const char* const> arguments,
+                                              std::size_t& k, std::string_view name) {
+    const std::string_view argument = arguments[k];
+    if (argument.size() > name.size()) {
+        return std::string(argument.substr(name.size() + 1));
+    }
+    if (k + 1 == arguments.size()) {
+        misuse("option " + std::string(name) + " needs a value");
+        return std::nullopt;
+    }
+    return arguments[++k];
+}
+
+// The first argument that is neither an option nor an option's value decides; so does,
+// when every one is an option, the first of --help and --version.
 CommandLine::CommandLine(std::span<const char* const> arguments) {
-    for (const std::string_view argument : arguments) {
-        if (argument != "--help" && argument != "--version") {
-            request_ = Request::misuse;
-            misused_ = argument;
-            return;
+    bool stepsGiven = false;
+    for (std::size_t k = 0; k < arguments.size() && request_ != Request::misuse; ++k) {
+        const std::string_view argument = arguments[k];
+        const auto is = [argument](std::string_view name) {
+            return argument == name || (argument.starts_with(name) && argument[name.size()] == '=');
+        };
+        if (argument == "--help" || argument == "--version") {
+            if (request_ == Request::dialogue) {
+                request_ = argument == "--help" ? Request::help : Request::version;
+            }
+        } else if (is(traceOption)) {
+            tracePath_ = value(arguments, k, traceOption);
+        } else if (is(stepsOption)) {
+            const auto list = value(arguments, k, stepsOption);
+            const auto steps = list ? TraceSteps::parse(*list) : std::nullopt;
+            stepsGiven = true;
+            if (steps) {
+                traceSteps_ = *steps;
+            } else if (list) {
+                misuse("option " + std::string(stepsOption) +
+                       " takes steps such as 1-100,every:1000,7, not " + ::quoted(*list));
+            }
+        } else {
+            misuse((argument.starts_with('-') ? "unknown option " : "unexpected operand ") +
+                   quoted(argument));
         }
     }
-    if (!arguments.empty()) {
-        request_ =
-            std::string_view(arguments.front()) == "--help" ? Request::help : Request::version;
+    if (stepsGiven && !tracePath_) {
+        misuse("option " + std::string(stepsOption) + " needs " + std::string(traceOption));
     }
 }
 
@@ -59,10 +107,7 @@ int CommandLine::answer(std::ostream& out, std::ostream& err) const {
             out << "neuronet 1.0\n";
             break;
         case Request::misuse:
-            err << Contract::diagnosticStart
-                << (misused_.starts_with('-') ? "unknown option " : "unexpected operand ")
-                << quoted(misused_) << '\n'
-                << usageLine;
+            err << Contract::diagnosticStart << misused_ << '\n' << usageLine;
             return ExitStatus::usage;
         case Request::dialogue:
             break;

@@ -1,16 +1,22 @@
 #pragma once
 
 #include <iosfwd>
+#include <optional>
 #include <span>
 #include <string>
 
-// What the program's arguments ask for. It takes no operands: with no argument it runs
-// the dialogue, and --help and --version are its only options.
+#include "trace/TraceSteps.hpp"
+
+// What the program's arguments ask for. It takes no operands: with no argument, or with
+// --trace, it runs the dialogue; --help and --version answer instead.
 class CommandLine {
   public:
     explicit CommandLine(std::span<const char* const> arguments);
 
     bool runsDialogue() const { return request_ == Request::dialogue; }
+    // The file the run is traced into, if any, and which steps.
+    const std::optional<std::string>& tracePath() const { return tracePath_; }
+    const TraceSteps& traceSteps() const { return traceSteps_; }
 
     // Answers a request other than the dialogue: the usage, the version, or the
     // argument that is not the program's. Returns the exit status.
@@ -18,6 +24,14 @@ class CommandLine {
 
   private:
     enum class Request { dialogue, help, version, misuse };
+    // The first misuse decides: what is wrong, in words for the user.
+    void misuse(std::string why);
+    // The option's value: the rest of "--name=value", or the next argument.
+    std::optional<std::string> value(std::span<const char* const> arguments, std::size_t& k,
+                                     std::string_view name);
+
     Request request_ = Request::dialogue;
     std::string misused_;
+    std::optional<std::string> tracePath_;
+    TraceSteps traceSteps_;
 };

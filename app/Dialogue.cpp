@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/CommandLine.hpp"
+#include "app/TraceRecorder.hpp"
 #include "linalg/Vector.hpp"
 #include "net/NeuroNet.hpp"
 #include "transcript/ExitStatus.hpp"
@@ -34,6 +35,13 @@ void reportFatal(std::ostream& out, std::ostream& err, std::string_view why) {
     err << Contract::diagnosticStart << why << std::endl;
 }
 
+// The trace, if any, ends saying why the run could not go on.
+void traceFailure(const DialogueOptions& options, const std::string& why) {
+    if (options.trace) {
+        options.trace->failed(why, ExitStatus::fatalError);
+    }
+}
+
 }  // namespace
 
 int runDialogue(std::istream& in, std::ostream& out, std::ostream& err,
@@ -47,10 +55,16 @@ int runDialogue(std::istream& in, std::ostream& out, std::ostream& err,
     {
         NeuroNet NEURO(a, out);
         NEURO.limitSteps(options.stepLimit);
+        if (options.trace) {
+            options.trace->watch(NEURO);
+        }
         outcome = NEURO.BackPropagate(
             in, [&](const Vector& target, const std::optional<Vector::ReadFailure>& unread) {
                 if (unread) {
                     reportUnread(out, err, Contract::targetVectorName, *unread);
+                }
+                if (options.trace) {
+                    options.trace->targetRead(target, unread);
                 }
                 if (options.targetRead) {
                     options.targetRead(target);
@@ -61,10 +75,18 @@ int runDialogue(std::istream& in, std::ostream& out, std::ostream& err,
         }
     }
     out.flush();
-    if (unreadInput || outcome.unreadTarget) {
-        return ExitStatus::unreadNumber;
+    const int status = unreadInput || outcome.unreadTarget ? ExitStatus::unreadNumber
+                       : outcome.limitMet                  ? ExitStatus::limitMet
+                                                           : ExitStatus::limitNotMet;
+    if (!options.trace) {
+        return status;
     }
-    return outcome.limitMet ? ExitStatus::limitMet : ExitStatus::limitNotMet;
+    options.trace->end(outcome, status);
+    if (!options.trace->failure().empty()) {
+        reportFatal(out, err, options.trace->failure());
+        return ExitStatus::fatalError;
+    }
+    return status;
 }
 
 int runProgram(const CommandLine& command, std::istream& in, std::ostream& out, std::ostream& err,
@@ -78,8 +100,10 @@ int runProgram(const CommandLine& command, std::istream& in, std::ostream& out, 
         return status;
     } catch (const std::bad_alloc&) {
         reportFatal(out, err, Contract::outOfMemory);
+        traceFailure(options, std::string(Contract::outOfMemory));
     } catch (const std::exception& failure) {
         reportFatal(out, err, failure.what());
+        traceFailure(options, failure.what());
     }
     return ExitStatus::fatalError;
 }

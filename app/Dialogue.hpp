@@ -8,6 +8,7 @@
 #include "transcript/Contract.hpp"
 
 class CommandLine;
+class TraceRecorder;
 
 // Every field has a default, so that a caller names only those it sets (clang and g++ warn of
 // a field left out of a designated initializer unless it has one).
@@ -18,6 +19,8 @@ struct DialogueOptions {
     std::function<void(const Vector&)> targetRead = {};
     // Shown the network once training has ended, before it is torn down.
     std::function<void(const NeuroNet&)> trained = {};
+    // Where the run is traced, if anywhere.
+    TraceRecorder* trace = nullptr;
 };
 
 // One whole run of the program: reads the input vector, builds the network, trains it

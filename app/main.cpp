@@ -1,17 +1,23 @@
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <iostream>
 #include <new>
 #include <span>
+#include <string>
 
 #include "app/CommandLine.hpp"
 #include "app/Dialogue.hpp"
+#include "app/TraceRecorder.hpp"
 #include "console/ConsoleBuffer.hpp"
 #include "transcript/Contract.hpp"
 #include "transcript/ExitStatus.hpp"
+#include "transcript/Quoted.hpp"
 
 namespace {
 
@@ -36,6 +42,26 @@ void outOfMemory() {
     std::_Exit(ExitStatus::fatalError);
 }
 
+// The dialogue, traced into the file the command line names: a file that cannot be opened
+// is the command line's fault, said before anything is read. A trace that cannot be
+// written is said once the dialogue, which it never cuts, is over.
+int runTraced(const CommandLine& command, std::istream& in, std::ostream& out) {
+    const std::string& path = *command.tracePath();
+    const int descriptor = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (descriptor < 0) {
+        const int error = errno;
+        std::cerr << Contract::diagnosticStart << "cannot open " << quoted(path)
+                  << " for the trace: " << std::strerror(error) << std::endl;
+        return ExitStatus::usage;
+    }
+    static const std::string name = quoted(path);
+    static ConsoleBuffer buffer(descriptor, name.c_str(), true);
+    std::ostream trace(&buffer);
+    trace.exceptions(std::ios::badbit);
+    TraceRecorder recorder(trace, command.traceSteps());
+    return runProgram(command, in, out, std::cerr, {.trace = &recorder});
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -43,5 +69,8 @@ int main(int argc, char* argv[]) {
     std::istream in(&standardInput);
     std::ostream out(&standardOutput);
     const CommandLine command(std::span<const char* const>(argv + 1, argv + argc));
+    if (command.runsDialogue() && command.tracePath()) {
+        return runTraced(command, in, out);
+    }
     return runProgram(command, in, out, std::cerr);
 }

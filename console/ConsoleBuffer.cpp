@@ -1,13 +1,14 @@
 #include "console/ConsoleBuffer.hpp"
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <string>
 
-ConsoleBuffer::ConsoleBuffer(int descriptor, const char* name)
-    : descriptor_(descriptor), name_(name) {
+ConsoleBuffer::ConsoleBuffer(int descriptor, const char* name, bool quiet)
+    : descriptor_(descriptor), name_(name), quiet_(quiet) {
     setg(storage_.data(), storage_.data(), storage_.data());
     setp(storage_.data(), storage_.data() + storage_.size());
 }
@@ -33,6 +34,27 @@ ConsoleBuffer::int_type ConsoleBuffer::underflow() {
 }
 
 bool ConsoleBuffer::drain() noexcept {
+    if (!quiet_) {
+        return writeOut();
+    }
+    // SIGPIPE is held back while writing, and one that came is taken, unseen.
+    sigset_t pipe;
+    sigset_t before;
+    sigemptyset(&pipe);
+    sigaddset(&pipe, SIGPIPE);
+    sigprocmask(SIG_BLOCK, &pipe, &before);
+    const bool written = writeOut();
+    sigset_t pending;
+    sigpending(&pending);
+    if (sigismember(&pending, SIGPIPE) == 1 && sigismember(&before, SIGPIPE) == 0) {
+        const timespec now{};
+        sigtimedwait(&pipe, nullptr, &now);
+    }
+    sigprocmask(SIG_SETMASK, &before, nullptr);
+    return written;
+}
+
+bool ConsoleBuffer::writeOut() noexcept {
     const char* next = pbase();
     while (writeError_ == 0 && next < pptr()) {
         const ssize_t written = ::write(descriptor_, next, static_cast<std::size_t>(pptr() - next));

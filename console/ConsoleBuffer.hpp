@@ -15,8 +15,10 @@ class ConsoleBuffer : public std::streambuf {
         using std::runtime_error::runtime_error;
     };
 
-    // `name` is how the diagnostic calls the stream, such as "standard output".
-    ConsoleBuffer(int descriptor, const char* name);
+    // `name` is how the diagnostic calls the stream, such as "standard output". A pipe
+    // whose reader has gone ends a program with SIGPIPE, unless it is `quiet`: then the
+    // write only fails.
+    ConsoleBuffer(int descriptor, const char* name, bool quiet = false);
     ConsoleBuffer(const ConsoleBuffer&) = delete;
     ConsoleBuffer& operator=(const ConsoleBuffer&) = delete;
 
@@ -32,8 +34,12 @@ class ConsoleBuffer : public std::streambuf {
   private:
     [[noreturn]] void fail(const char* doing, int error) const;
 
+    // Writes what is buffered; false when that failed.
+    bool writeOut() noexcept;
+
     int descriptor_;
     const char* name_;
+    bool quiet_;
     int writeError_ = 0;
     std::array<char, 64 * 1024> storage_;
 };

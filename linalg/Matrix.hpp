@@ -38,6 +38,8 @@ class Matrix {
     double get(std::int32_t i, std::int32_t j) const { return row(i)[index(j)]; }
     std::int32_t rows() const { return rows_; }
     std::int32_t cols() const { return cols_; }
+    // Every element, row by row.
+    std::span<const double> elements() const { return elements_; }
     std::span<double> row(std::int32_t i) {
         return {elements_.data() + index(i) * index(cols_), index(cols_)};
     }

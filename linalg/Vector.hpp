@@ -4,6 +4,7 @@
 #include <iosfwd>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,7 @@ class Vector {
     void print() const;
 
     std::int32_t size() const { return static_cast<std::int32_t>(elements_.size()); }
+    std::span<const double> elements() const { return elements_; }
     double get(std::int32_t i) const { return elements_[static_cast<std::size_t>(i)]; }
 
     // New elements are 0.0; the old content is always discarded.

@@ -10,10 +10,6 @@
 
 namespace {
 
-std::size_t at(std::int32_t i) {
-    return static_cast<std::size_t>(i);
-}
-
 // Every activated value lies from `low` to `low` + 1, so no output comes closer to the
 // target than this: the summed squared distance of its elements from that interval.
 double smallestReachableError(const Vector& target, double low) {
@@ -89,6 +85,9 @@ void NeuroNet::Propagate() {
     for (std::int32_t g = 0; g < layers - 1; ++g) {
         Vector& result = results[at(g)];
         layerInput(g).times(weights[at(g)], result, *out_);
+        if (sums_) {
+            sums_[at(g)] = result;
+        }
         result.activate(slope, offset, 0);
     }
     *out_ << Contract::propagate;
@@ -137,14 +136,36 @@ struct NeuroNet::Work {
     Vector backProduct;               // an error term times transposed weights
 };
 
+void NeuroNet::watch(Watcher watcher) {
+    watcher_ = std::move(watcher);
+    sums_ = std::make_unique<Vector[]>(at(layers - 1));
+}
+
+NeuroNet::StepRecord NeuroNet::recordOf(const Work& work, std::int32_t step, double E,
+                                        bool last) const {
+    const auto computed = at(layers - 1);
+    return {step,
+            E,
+            last,
+            {sums_.get(), computed},
+            {results.get(), computed},
+            {work.Delta.get(), computed},
+            {work.dW.get(), computed},
+            {weights.get(), computed}};
+}
+
 NeuroNet::Outcome NeuroNet::BackPropagate(std::istream& in, const TargetListener& targetRead) {
     Outcome outcome;
     std::int32_t step = 1;
     const double eta = (std::rand() % 100) / 100.0;
+    const double alpha = 0.2;
     const double Emax = Contract::errorLimit;
     double E = 0.0;
     std::int32_t tmp = 0;
     Work work(layers - 1);
+    if (watcher_.begins) {
+        watcher_.begins(eta, alpha, Emax);
+    }
 
     Propagate();
     const Vector& y = output();
@@ -162,7 +183,7 @@ NeuroNet::Outcome NeuroNet::BackPropagate(std::istream& in, const TargetListener
             work.TMP = y;
         }
         computeErrorTerms(work);
-        computeWeightChanges(work, step == 1, eta);
+        computeWeightChanges(work, step == 1, eta, alpha);
         const bool weightsChanged = applyWeightChanges(work);
         // The error of the output this step started from, before its update.
         E = squaredError(y, work.D);
@@ -172,8 +193,13 @@ NeuroNet::Outcome NeuroNet::BackPropagate(std::istream& in, const TargetListener
         if (stop.stopped()) {
             *out_ << Contract::stopped << stop.words() << std::endl;
             outcome.limitMet = false;
+            outcome.stop = stop;
         }
-        if (Emax < E && !stop.stopped()) {
+        const bool last = !(Emax < E) || stop.stopped();
+        if (watcher_.stepEnds) {
+            watcher_.stepEnds(recordOf(work, step, E, last));
+        }
+        if (!last) {
             ++step;
         } else {
             tmp = step;
@@ -181,6 +207,8 @@ NeuroNet::Outcome NeuroNet::BackPropagate(std::istream& in, const TargetListener
         }
     }
     writeReport(work, Emax, E, tmp);
+    outcome.steps = tmp;
+    outcome.E = E;
     return outcome;
 }
 
@@ -210,8 +238,7 @@ void NeuroNet::computeErrorTerms(Work& work) {
 
 // Every weight's change: its share of the layer's error term for its input value, plus
 // alpha times the previous step's change, all times the negated learning rate.
-void NeuroNet::computeWeightChanges(Work& work, bool firstStep, double eta) {
-    const double alpha = 0.2;
+void NeuroNet::computeWeightChanges(Work& work, bool firstStep, double eta, double alpha) {
     for (std::int32_t g = layers - 2; g >= 0; --g) {
         const Vector& X = layerInput(g);
         const Vector& delta = work.Delta[at(g)];

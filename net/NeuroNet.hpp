@@ -5,6 +5,7 @@
 #include <iosfwd>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "linalg/Matrix.hpp"
@@ -22,7 +23,32 @@ class NeuroNet {
         bool limitMet = true;
         // The first element of the target that could not be read, if any.
         std::optional<Vector::ReadFailure> unreadTarget;
+        // Why training stopped before meeting the limit, if it did; the steps made and the
+        // last one's error.
+        StopReason stop;
+        std::int32_t steps = 0;
+        double E = 0;
     };
+
+    // What a training step leaves to be seen once its stop test has decided: for every
+    // computed layer its weighted sums, outputs and error terms, this step's weight changes
+    // and the weights after its update; the error of the output it started from.
+    struct StepRecord {
+        std::int32_t step;
+        double E;
+        bool last;
+        std::span<const Vector> sums, outputs, deltas;
+        std::span<const Matrix> changes, weights;
+    };
+    // Who watches training: told as it begins, with the learning rate drawn, the share alpha
+    // of the previous change and the error limit; and after every step.
+    struct Watcher {
+        std::function<void(double eta, double alpha, double Emax)> begins;
+        std::function<void(const StepRecord&)> stepEnds;
+    };
+    // The weighted sums, which the forward pass otherwise leaves behind, are kept from now
+    // on for the watcher's sake.
+    void watch(Watcher watcher);
 
     // Builds the network for its own copy of the input and writes the construction
     // report: the input, the layer count and every weight matrix.
@@ -63,16 +89,22 @@ class NeuroNet {
     // limit was met or another step may still meet it.
     static StopReason whyTrainingStops(const StepEnd& end);
 
+    std::int32_t stepsAtMost() const { return stepLimit; }
+
+    // The activation's slope, and its offset, by which every activated value lies from the
+    // lowest output to one more.
+    static constexpr double slope = 0.11;
+    static constexpr double offset = Contract::lowestOutput;
+
     std::int32_t layerCount() const { return layers; }
+    const Vector& inputVector() const { return input; }
+    std::span<const Matrix> weightMatrices() const { return {weights.get(), at(layers - 1)}; }
     const Matrix& weight(std::int32_t g) const { return weights[static_cast<std::size_t>(g)]; }
     const Vector& result(std::int32_t g) const { return results[static_cast<std::size_t>(g)]; }
     const Vector& output() const { return result(layers - 2); }
 
   private:
-    // The activation's slope, and its offset, by which every activated value lies from the
-    // lowest output to one more.
-    static constexpr double slope = 0.11;
-    static constexpr double offset = Contract::lowestOutput;
+    static std::size_t at(std::int32_t i) { return static_cast<std::size_t>(i); }
 
     struct Work;
 
@@ -80,9 +112,10 @@ class NeuroNet {
     const Vector& layerInput(std::int32_t g) const;
     void buildWeights();
     void computeErrorTerms(Work& work);
-    void computeWeightChanges(Work& work, bool firstStep, double eta);
+    void computeWeightChanges(Work& work, bool firstStep, double eta, double alpha);
     bool applyWeightChanges(const Work& work);
     void writeReport(const Work& work, double Emax, double E, std::int32_t steps) const;
+    StepRecord recordOf(const Work& work, std::int32_t step, double E, bool last) const;
 
     std::int32_t layers = 0;
     std::unique_ptr<Matrix[]> weights;
@@ -90,4 +123,6 @@ class NeuroNet {
     std::unique_ptr<Vector[]> results;
     std::ostream* out_;
     std::int32_t stepLimit = Contract::stepLimit;
+    Watcher watcher_;
+    std::unique_ptr<Vector[]> sums_;  // each computed layer's weighted sums, when watched
 };

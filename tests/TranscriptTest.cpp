@@ -10,8 +10,12 @@
 #include <cstdlib>
 #include <sstream>
 
+#include <nlohmann/json.hpp>
+
 #include "TestFiles.hpp"
 #include "app/Dialogue.hpp"
+#include "app/TraceRecorder.hpp"
+#include "trace/JsonNumber.hpp"
 
 namespace {
 
@@ -45,9 +49,9 @@ std::string firstDifference(const std::string& want, const std::string& got) {
 }
 
 // The first weight whose bits differ from the transcript's, or "" when every one agrees.
-std::string firstWeightDifference(std::istream&& expected, const NeuroNet& net) {
-    for (std::int32_t g = 0; g < net.layerCount() - 1; ++g) {
-        const Matrix& w = net.weight(g);
+std::string firstWeightDifference(std::istream&& expected, std::span<const Matrix> weights) {
+    for (std::size_t g = 0; g < weights.size(); ++g) {
+        const Matrix& w = weights[g];
         std::int32_t rows = -1, cols = -1;
         if (!(expected >> rows >> cols) || rows != w.rows() || cols != w.cols()) {
             return "weights[" + std::to_string(g) + "] has another shape";
@@ -66,30 +70,63 @@ std::string firstWeightDifference(std::istream&& expected, const NeuroNet& net) 
     return "";
 }
 
+// The weights of the last step a trace holds, shaped as its first line's sizes say.
+std::vector<Matrix> lastTracedWeights(const std::string& trace) {
+    const auto line = [&trace](std::size_t at) {
+        return nlohmann::json::parse(trace.substr(at, trace.find('\n', at) - at));
+    };
+    const auto sizes = line(0)["sizes"];
+    const auto layers = line(trace.rfind("{\"kind\":\"step\""))["layers"];
+    std::vector<Matrix> weights;
+    for (std::size_t g = 0; g < layers.size(); ++g) {
+        Matrix& w =
+            weights.emplace_back(sizes[g].get<std::int32_t>(), sizes[g + 1].get<std::int32_t>());
+        for (std::int32_t i = 0; i < w.rows(); ++i) {
+            for (std::int32_t j = 0; j < w.cols(); ++j) {
+                w.set(i, j, JsonNumber::read(layers[g]["W"][i][j]).value());
+            }
+        }
+    }
+    return weights;
+}
+
 class Transcript : public testing::TestWithParam<Case> {};
 
-TEST_P(Transcript, IsReplayedExactly) {
+// Run as it stands, and again traced: the trace changes nothing of the dialogue, and its last
+// step holds the final weights.
+TEST_P(Transcript, IsReplayedExactlyAndTracedToTheLastWeight) {
     std::srand(1);
     if (std::rand() != 1804289383 || std::rand() != 846930886 || std::rand() != 1681692777) {
         GTEST_SKIP() << "this C library's rand draws other networks than the transcripts'";
     }
     const Case& c = GetParam();
-    std::istringstream in(c.file(".in"));
-    std::ostringstream out, err;
-    std::string weights = "training never ended";
-    const auto compareWeights = [&](const NeuroNet& net) {
-        weights = firstWeightDifference(std::istringstream(c.file(".weights")), net);
-    };
-    std::srand(static_cast<unsigned>(std::stoul(c.seed)));
-    const int status =
-        runDialogue(in, out, err,
-                    {.stepLimit = c.limit == "-" ? Contract::stepLimit : std::stoi(c.limit),
-                     .trained = compareWeights});
-    const std::string wantOut = c.file(".out"), wantErr = c.file(".err");
-    EXPECT_TRUE(out.str() == wantOut) << "standard output, " << firstDifference(wantOut, out.str());
-    EXPECT_TRUE(err.str() == wantErr) << "standard error, " << firstDifference(wantErr, err.str());
-    EXPECT_EQ(std::to_string(status), c.status);
-    EXPECT_EQ(weights, "");
+    for (const bool traced : {false, true}) {
+        std::istringstream in(c.file(".in"));
+        std::ostringstream out, err, trace;
+        TraceRecorder recorder(trace, {});
+        std::string weights = "training never ended";
+        const auto compareWeights = [&](const NeuroNet& net) {
+            weights =
+                firstWeightDifference(std::istringstream(c.file(".weights")), net.weightMatrices());
+        };
+        std::srand(static_cast<unsigned>(std::stoul(c.seed)));
+        const int status =
+            runDialogue(in, out, err,
+                        {.stepLimit = c.limit == "-" ? Contract::stepLimit : std::stoi(c.limit),
+                         .trained = compareWeights,
+                         .trace = traced ? &recorder : nullptr});
+        if (traced) {
+            weights = firstWeightDifference(std::istringstream(c.file(".weights")),
+                                            lastTracedWeights(trace.str()));
+        }
+        const std::string wantOut = c.file(".out"), wantErr = c.file(".err");
+        EXPECT_TRUE(out.str() == wantOut)
+            << "standard output, " << firstDifference(wantOut, out.str());
+        EXPECT_TRUE(err.str() == wantErr)
+            << "standard error, " << firstDifference(wantErr, err.str());
+        EXPECT_EQ(std::to_string(status), c.status);
+        EXPECT_EQ(weights, "") << (traced ? "traced" : "");
+    }
 }
 
 std::string caseName(const testing::TestParamInfo<Case>& info) {

@@ -1,0 +1,191 @@
+// neuronet-compare: compares a trace of someone's own back-propagation with neuronet's trace
+// of the same run, and reports where the two computations first part.
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <memory>
+#include <new>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "compare/TraceComparison.hpp"
+#include "compare/TraceLines.hpp"
+#include "console/ConsoleBuffer.hpp"
+#include "transcript/ExitStatus.hpp"
+#include "transcript/Quoted.hpp"
+
+namespace {
+
+// Its own statuses; the others mean what they mean for neuronet.
+constexpr int same = 0;
+constexpr int different = 1;
+constexpr int unusableInput = 2;
+
+constexpr const char* usage =
+    "Usage: neuronet-compare [--ulps N] [--relative R] [--] REFERENCE MINE\n";
+constexpr const char* help =
+    "Compares MINE, a trace written by your own implementation of neuronet's arithmetic, with\n"
+    "REFERENCE, neuronet's trace of the same run (neuronet --trace), and reports the first\n"
+    "number where they part: its step, its place in the line, both values and how many\n"
+    "doubles apart they lie. Only what MINE holds is compared.\n"
+    "\n"
+    "  --ulps N      numbers at most N doubles apart agree\n"
+    "  --relative R  numbers whose difference is at most R times the larger agree\n"
+    "\n"
+    "Exit status: 0 the traces agree; 1 they differ; 2 a trace cannot be read or compared;\n"
+    "3 memory ran out, or the report could not be written; 64 the command line was wrong.\n"
+    "\n"
+    "Full documentation: man neuronet-compare\n";
+
+ConsoleBuffer standardOutput(STDOUT_FILENO, "standard output");
+
+[[noreturn]] void outOfMemory() {
+    constexpr char message[] = "neuronet-compare: out of memory\n";
+    [[maybe_unused]] const auto written = ::write(STDERR_FILENO, message, sizeof message - 1);
+    std::_Exit(ExitStatus::fatalError);
+}
+
+struct UsageError {
+    std::string why;
+};
+
+struct Arguments {
+    TraceComparison::Tolerance tolerance;
+    std::vector<std::string> traces;
+    bool help = false;
+    bool version = false;
+};
+
+// A finite number from 0 up, the whole of the text.
+double nonNegative(std::string_view option, std::string_view text) {
+    const std::string terminated(text);
+    char* end = nullptr;
+    const double value = std::strtod(terminated.c_str(), &end);
+    if (text.empty() || end != terminated.c_str() + terminated.size() || !(value >= 0) ||
+        !std::isfinite(value)) {
+        throw UsageError{"option " + std::string(option) + " takes a number from 0 up, not " +
+                         quoted(text)};
+    }
+    return value;
+}
+
+Arguments parse(int argc, char* argv[]) {
+    Arguments arguments;
+    bool options = true;
+    for (int k = 1; k < argc; ++k) {
+        const std::string_view argument = argv[k];
+        const auto valueOf = [&](std::string_view name) -> std::optional<std::string_view> {
+            if (argument.starts_with(name) && argument.size() > name.size() &&
+                argument[name.size()] == '=') {
+                return argument.substr(name.size() + 1);
+            }
+            if (argument != name) {
+                return std::nullopt;
+            }
+            if (k + 1 == argc) {
+                throw UsageError{"option " + std::string(name) + " needs a value"};
+            }
+            return std::string_view(argv[++k]);
+        };
+        if (!options || argument == "-" || !argument.starts_with('-')) {
+            arguments.traces.emplace_back(argument);
+        } else if (argument == "--") {
+            options = false;
+        } else if (argument == "--help" || argument == "--version") {
+            (argument == "--help" ? arguments.help : arguments.version) = true;
+        } else if (const auto ulps = valueOf("--ulps")) {
+            const double count = nonNegative("--ulps", *ulps);
+            if (count != std::floor(count) || count >= 0x1p64) {
+                throw UsageError{"option --ulps takes a whole number, not " + quoted(*ulps)};
+            }
+            arguments.tolerance.ulps = static_cast<std::uint64_t>(count);
+        } else if (const auto relative = valueOf("--relative")) {
+            arguments.tolerance.relative = nonNegative("--relative", *relative);
+        } else {
+            throw UsageError{"unknown option " + quoted(argument)};
+        }
+    }
+    if (!arguments.help && !arguments.version && arguments.traces.size() != 2) {
+        throw UsageError{"expected two traces, REFERENCE and MINE, found " +
+                         std::to_string(arguments.traces.size())};
+    }
+    return arguments;
+}
+
+// A trace's file opened for reading, or standard input for "-".
+std::unique_ptr<ConsoleBuffer> opened(const std::string& path, const std::string& name) {
+    const int descriptor = path == "-" ? STDIN_FILENO : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) {
+        const int error = errno;
+        throw TraceLines::Unusable("cannot open " + name + ": " + std::strerror(error));
+    }
+    return std::make_unique<ConsoleBuffer>(descriptor, name.c_str());
+}
+
+void report(std::ostream& out, const TraceComparison::Difference& d) {
+    out << (d.step ? "step " + std::to_string(*d.step) : std::string("the run")) << ": " << d.path
+        << " differs (" << d.quantity << ")\n"
+        << "  reference: " << d.reference << "\n  mine:      " << d.mine << '\n';
+    if (d.ulps) {
+        out << "  " << *d.ulps << (*d.ulps == 1 ? " unit" : " units")
+            << " in the last place apart\n";
+    }
+}
+
+int compare(const Arguments& arguments, std::ostream& out) {
+    const std::string referenceName = ::quoted(arguments.traces[0]);
+    const std::string mineName = ::quoted(arguments.traces[1]);
+    const auto referenceFile = opened(arguments.traces[0], referenceName);
+    const auto mineFile = opened(arguments.traces[1], mineName);
+    TraceLines reference(*referenceFile, referenceName);
+    TraceLines mine(*mineFile, mineName);
+    TraceComparison comparison(reference, mine, arguments.tolerance);
+    std::optional<TraceComparison::Difference> difference;
+    try {
+        difference = comparison.run();
+    } catch (const ConsoleBuffer::Failure& failure) {
+        throw TraceLines::Unusable(failure.what());  // a trace that cannot be read
+    }
+    if (difference) {
+        report(out, *difference);
+    } else {
+        out << "the traces agree: " << comparison.stepsCompared() << " steps and "
+            << comparison.numbersCompared() << " numbers compared\n";
+    }
+    out.flush();
+    return difference ? different : same;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    std::set_new_handler(outOfMemory);
+    std::ostream out(&standardOutput);
+    try {
+        out.exceptions(std::ios::badbit);
+        const Arguments arguments = parse(argc, argv);
+        if (arguments.help || arguments.version) {
+            out << (arguments.help ? std::string(usage) + help : "neuronet-compare 1.0\n");
+            out.flush();
+            return same;
+        }
+        return compare(arguments, out);
+    } catch (const UsageError& error) {
+        std::cerr << "neuronet-compare: " << error.why << '\n' << usage;
+        return ExitStatus::usage;
+    } catch (const TraceLines::Unusable& unusable) {
+        std::cerr << "neuronet-compare: " << unusable.what() << '\n';
+        return unusableInput;
+    } catch (const std::exception& failure) {
+        std::cerr << "neuronet-compare: " << failure.what() << '\n';
+        return ExitStatus::fatalError;
+    }
+}
