@@ -157,8 +157,11 @@ int compare(const Arguments& arguments, std::ostream& out) {
     if (difference) {
         report(out, *difference);
     } else {
-        out << "the traces agree: " << comparison.stepsCompared() << " steps and "
-            << comparison.numbersCompared() << " numbers compared\n";
+        const auto count = [](std::int64_t n, const char* noun) {
+            return std::to_string(n) + ' ' + noun + (n == 1 ? "" : "s");
+        };
+        out << "the traces agree: " << count(comparison.stepsCompared(), "step") << " and "
+            << count(comparison.numbersCompared(), "number") << " compared\n";
     }
     out.flush();
     return difference ? different : same;

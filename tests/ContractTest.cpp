@@ -14,6 +14,11 @@
 #include <string>
 #include <vector>
 
+#include <charconv>
+
+#include <nlohmann/json.hpp>
+
+#include "trace/JsonNumber.hpp"
 #include "transcript/ElementText.hpp"
 #include "transcript/StreamedNumber.hpp"
 #include "transcript/TypedNumber.hpp"
@@ -82,6 +87,24 @@ TEST(StreamedNumber, IsTheStreamsAndReadsBack) {
          {"0.10", "1", "0", "0.005", "0.123", "1e-02", "nan", "-0.5", "0.5 ", "inf", "1e400", ""}) {
         EXPECT_EQ(StreamedNumber::readWeight(text), std::nullopt) << text;
     }
+}
+
+// A trace's numbers: the shortest text that reads back, as std::to_chars writes it (so also
+// where a standard library has none for doubles), -0 with its sign, NaN and the infinities
+// as strings; a JSON reader reads each back to its double.
+TEST(JsonNumber, IsTheShortestTextAndReadsBack) {
+    for (const double value : values()) {
+        char text[JsonNumber::longest], without[JsonNumber::longest], shortest[64];
+        const std::string written(text, JsonNumber::write(value, text));
+        ASSERT_EQ(written, std::string(without, JsonNumber::writeWithoutToChars(value, without)));
+        char* end = std::to_chars(shortest, shortest + sizeof shortest, value).ptr;
+        if (std::isfinite(value) && value != 0) {
+            ASSERT_EQ(written, std::string(+shortest, end));
+        }
+        ASSERT_TRUE(same(JsonNumber::read(nlohmann::json::parse(written)), value)) << written;
+    }
+    EXPECT_EQ(JsonNumber::read(nlohmann::json::parse("[]")), std::nullopt);
+    EXPECT_EQ(JsonNumber::read(nlohmann::json::parse("\"nan\"")), std::nullopt);
 }
 
 // A word is read as the stream's own extraction of a double reads it, when that takes the

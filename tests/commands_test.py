@@ -9,12 +9,17 @@ import re
 import shlex
 import subprocess
 import sys
+import tempfile
 import unittest
 
 from harness import TESTS, run
 
 
+SCRATCH = tempfile.mkdtemp()
+
+
 def unescaped(text):
+    text = text.replace("{tests}", TESTS).replace("{scratch}", SCRATCH)
     return text.encode("latin-1").decode("unicode_escape").encode("latin-1")
 
 
@@ -33,8 +38,7 @@ class Commands(unittest.TestCase):
         for program, arguments, source, output, status, err, out in rows:
             with self.subTest(program=program, arguments=arguments, output=output), \
                     contextlib.ExitStack() as files:
-                words = [unescaped(a.replace("{tests}", TESTS)).decode("latin-1")
-                         for a in shlex.split(arguments)]
+                words = [unescaped(a).decode("latin-1") for a in shlex.split(arguments)]
                 text = unescaped(source[1:-1]) if source.startswith('"') else None
                 stdin = None if text is not None or source == "-" else \
                     files.enter_context(open(os.path.join(TESTS, source.rstrip("!")), "rb"))
@@ -43,7 +47,7 @@ class Commands(unittest.TestCase):
                           stdout=stdout)
                 self.assertEqual(got[1:], (expected(err), int(status)))
                 if out.startswith("~"):
-                    self.assertRegex(got[0], re.compile(out[1:].encode(), re.S))
+                    self.assertRegex(got[0], re.compile(out[1:].replace("\\n", "\n").encode(), re.S))
                 elif output == "pipe":
                     self.assertEqual(got[0], expected(out))
                 if source.endswith("!"):

@@ -117,9 +117,14 @@ class FailingConsole(unittest.TestCase):
                 if doing == write:  # a pipe fills only after some of the run
                     self.assertTrue(consumed(stdin) == 0 or cause == errno.EAGAIN, "nothing read")
                     stdin.close()
-        # SIGPIPE keeps its default action.
+        # SIGPIPE keeps its default action; a trace whose reader has gone never cuts the dialogue.
         with typed() as file:
             self.assertEqual(run([PROGRAM], stdin=file, stdout=gone_writer)[2], -signal.SIGPIPE)
+        trace = f"/dev/fd/{gone_writer}"
+        with typed("platform-one-step") as file:
+            self.assertEqual(run([PROGRAM, "--trace", trace], stdin=file, kept=[gone_writer]),
+                             (transcript("platform-one-step"),
+                              f'neuronet: cannot write "{trace}": Broken pipe\n'.encode(), 3))
         for descriptor in (gone_writer, full_reader, full_writer, empty_reader, empty_writer,
                            directory, full):
             os.close(descriptor)

@@ -26,10 +26,10 @@ def typed(name="platform-long"):
 
 
 def run(command, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-        closed=None, sigpipe_ignored=False, limit=None, text=None):
+        closed=None, sigpipe_ignored=False, limit=None, text=None, kept=()):
     """Runs the command to its end, with `text` or `stdin` as its input; `closed` is a
-    descriptor closed in the child, `limit` its address space in bytes. Returns (stdout,
-    stderr, status)."""
+    descriptor closed in the child, `kept` descriptors left open in it, `limit` its address
+    space in bytes. Returns (stdout, stderr, status)."""
     def prepare():
         if closed is not None:
             os.close(closed)
@@ -38,7 +38,7 @@ def run(command, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subpro
     child = subprocess.run((["prlimit", f"--as={limit}"] if limit else []) + command,
                            **({"input": text} if text is not None else {"stdin": stdin}),
                            stdout=stdout, stderr=stderr, timeout=120, preexec_fn=prepare,
-                           restore_signals=not sigpipe_ignored)
+                           restore_signals=not sigpipe_ignored, pass_fds=kept)
     return child.stdout, child.stderr, child.returncode
 
 

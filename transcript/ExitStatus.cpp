@@ -10,7 +10,7 @@ constexpr std::array<ExitStatus::Meaning, 5> table = {{
     {ExitStatus::limitNotMet, "training stopped before meeting the limit"},
     {ExitStatus::unreadNumber, "a number could not be read"},
     {ExitStatus::fatalError,
-     "the run could not go on: memory ran out, or standard input or output failed"},
+     "memory ran out, or standard input, standard output or the trace failed"},
     {ExitStatus::usage, "the command line was wrong"},
 }};
 
