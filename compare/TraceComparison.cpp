@@ -60,12 +60,19 @@ std::uint64_t TraceComparison::ulpsApart(double a, double b) {
     return static_cast<std::int64_t>(ka - kb) >= 0 ? ka - kb : kb - ka;
 }
 
+// A computed layer by its place: the hidden layers from the input on, then the output layer.
 void TraceComparison::differ(const std::string& path, const nlohmann::json& reference,
                              const nlohmann::json& mine, std::optional<std::uint64_t> ulps) {
     const auto text = [](const nlohmann::json& value) {
         return value.is_null() ? std::string("nothing") : value.dump();
     };
-    difference_ = Difference{step_, path, quantityOf(path), text(reference), text(mine), ulps};
+    std::string quantity = quantityOf(path);
+    if (path.starts_with("layers[") && path.find('.') != path.npos) {
+        const auto g = std::stoul(path.substr(7));
+        quantity +=
+            g + 1 == layerCount_ ? ", the output layer" : ", hidden layer " + std::to_string(g + 1);
+    }
+    difference_ = Difference{step_, path, quantity, text(reference), text(mine), ulps};
 }
 
 bool TraceComparison::compareValues(const nlohmann::json& reference, const nlohmann::json& mine,
@@ -131,7 +138,7 @@ bool TraceComparison::compareStep(const nlohmann::json& reference, const nlohman
         return false;
     }
     const auto layer = [](std::size_t g) { return "layers[" + std::to_string(g) + "]"; };
-    const std::size_t n = ours.size();
+    const std::size_t n = layerCount_ = ours.size();
     for (std::size_t g = 0; g < n; ++g) {
         for (const char* key : {"s", "y"}) {
             if (!compareKey(theirs[g], ours[g], key, layer(g))) {

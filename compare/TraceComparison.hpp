@@ -62,6 +62,7 @@ class TraceComparison {
     TraceLines& mine_;
     Tolerance tolerance_;
     std::optional<std::int64_t> step_;
+    std::size_t layerCount_ = 0;
     std::optional<Difference> difference_;
     std::int64_t steps_ = 0;
     std::int64_t numbers_ = 0;

@@ -6,7 +6,7 @@ include(GNUInstallDirs)
 # time stamp out, so the same sources give the same package.
 find_program(GZIP gzip REQUIRED)
 set(neuronet_compressed)
-foreach(source docs/neuronet.1 docs/neuronet-plot.1 packaging/changelog)
+foreach(source docs/neuronet.1 docs/neuronet-plot.1 docs/neuronet-compare.1 packaging/changelog)
     get_filename_component(name ${source} NAME)
     set(compressed ${PROJECT_BINARY_DIR}/compressed/${name}.gz)
     add_custom_command(OUTPUT ${compressed}
@@ -18,9 +18,10 @@ endforeach()
 add_custom_target(compressed_documents ALL DEPENDS ${neuronet_compressed})
 list(POP_BACK neuronet_compressed changelog)
 
-install(TARGETS neuronet neuronet-plot RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS neuronet neuronet-plot neuronet-compare RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${neuronet_compressed} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES packaging/copyright ${changelog} DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES packaging/copyright ${changelog} docs/arithmetic.md docs/trace.md
+        DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME neuronet)
@@ -33,6 +34,9 @@ network with random layer sizes and weights, and trains it by
 back-propagation towards a target vector typed in, printing the output
 and error term of every step and a report. Every byte it writes is
 fixed, so runs can be compared transcript by transcript.
+With --trace it writes every number of every step, exactly, as JSON
+Lines; neuronet-compare finds where an implementation of one's own
+first parts from such a trace.
 .
 neuronet-plot draws such a transcript as an SVG picture: the network,
 the error of every step and every output closing in on its target.")

@@ -11,15 +11,18 @@ deb=$(echo "$work"/neuronet_*.deb)
 files=$(dpkg-deb -c "$deb" | awk '!/^d/ { print $6 }' | sort | tr '\n' ' ')
 doc=./usr/share/doc/neuronet
 man=./usr/share/man/man1
-[ "$files" = "./usr/bin/neuronet ./usr/bin/neuronet-plot $doc/changelog.gz $doc/copyright \
+[ "$files" = "./usr/bin/neuronet ./usr/bin/neuronet-compare ./usr/bin/neuronet-plot \
+$doc/arithmetic.md $doc/changelog.gz $doc/copyright $doc/trace.md $man/neuronet-compare.1.gz \
 $man/neuronet-plot.1.gz $man/neuronet.1.gz " ] || { echo "the package holds: $files"; exit 1; }
 dpkg-deb -f "$deb" Depends | grep -q 'libstdc++6\|libc++1' || { echo "no computed Depends"; exit 1; }
 lintian --fail-on error "$deb"
 dpkg-deb -x "$deb" "$work/root"
 cd "$work/root"
 grep -q '^License: Expat' $doc/copyright && gzip -t $doc/changelog.gz
-for program in neuronet neuronet-plot; do
+for program in neuronet neuronet-plot neuronet-compare; do
     gzip -dc $man/$program.1.gz | grep -q "^\.TH $(echo $program | tr a-z A-Z) 1"
     usr/bin/$program --version | grep -q "^$program 1.0\$"
 done
-echo "0.1 0.1 0.1 -0.147 -0.147 -0.147" | usr/bin/neuronet | usr/bin/neuronet-plot | grep -q '</svg>'
+echo "0.1 0.1 0.1 -0.147 -0.147 -0.147" | usr/bin/neuronet --trace trace.jsonl |
+    usr/bin/neuronet-plot | grep -q '</svg>'
+usr/bin/neuronet-compare trace.jsonl trace.jsonl | grep -q '^the traces agree: 5203 steps'

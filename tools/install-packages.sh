@@ -1,12 +1,13 @@
 #!/bin/sh
 # Installs from the distribution's packages what neuronet needs:
-#   sh tools/install-packages.sh program   a C++20 compiler and CMake, to build the programs
+#   sh tools/install-packages.sh program   a C++20 compiler, CMake, {fmt} and JSON for Modern
+#                                          C++ (both used header-only), to build the programs
 #   sh tools/install-packages.sh tests     that, and everything the test suite uses
 # A package already installed is left alone, so on a machine that has everything this
 # changes nothing and takes a moment. Runs as root, or as a user through sudo.
 set -eu
 
-program="g++ make cmake"
+program="g++ make cmake libfmt-dev nlohmann-json3-dev"
 # GoogleTest (built library and its sources, for the build with LLVM's libc++), Google
 # Benchmark, Python, valgrind, clang with its sanitizer and fuzzer runtimes and
 # libc++, clang-format, GNU time and prlimit, what makes and checks the Debian package
