@@ -1,5 +1,6 @@
 #include "trace/JsonNumber.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -32,28 +33,32 @@ std::size_t special(double value, char* text) {
     return value == 0 && std::signbit(value) ? copied("-0.0", text) : 0;
 }
 
-// The shortest digits of a finite, positive value, without leading or trailing zeros, and
-// the power of ten they are to be multiplied by, read off {fmt}'s shortest text of it.
-int shortestDigits(double magnitude, std::string& digits) {
-    char general[JsonNumber::longest];
-    const char* end = fmt::format_to_n(general, sizeof general, "{}", magnitude).out;
-    const std::string_view text(general, static_cast<std::size_t>(end - general));
-    const auto e = text.find('e');
-    int exponent = e == text.npos ? 0 : std::stoi(std::string(text.substr(e + 1)));
+// The shortest digits of a finite, positive value, without leading or trailing zeros, read off
+// {fmt}'s shortest text of it; returns their count, and the power of ten they are multiplied by.
+int shortestDigits(double magnitude, char* digits, int& exponent) {
+    char general[JsonNumber::longest + 1];
+    const char* const end = fmt::format_to_n(general, JsonNumber::longest, "{}", magnitude).out;
+    int count = 0;
     bool afterPoint = false;
-    for (const char c : text.substr(0, e)) {
-        if (c == '.') {
+    exponent = 0;
+    const char* c = general;
+    for (; c < end && *c != 'e'; ++c) {
+        if (*c == '.') {
             afterPoint = true;
-        } else {
-            digits += c;
+        } else if (count > 0 || *c != '0') {
+            digits[count++] = *c;
             exponent -= afterPoint ? 1 : 0;
+        } else {
+            exponent -= afterPoint ? 1 : 0;  // a leading zero after the point
         }
     }
-    digits.erase(0, digits.find_first_not_of('0'));
-    for (; digits.size() > 1 && digits.back() == '0'; ++exponent) {
-        digits.pop_back();
+    if (c < end) {
+        exponent += std::atoi(std::string(c + 1, end).c_str());
     }
-    return exponent;
+    for (; count > 1 && digits[count - 1] == '0'; --count) {
+        ++exponent;
+    }
+    return count;
 }
 
 }  // namespace
@@ -75,33 +80,45 @@ std::size_t JsonNumber::writeWithoutToChars(double value, char* text) {
     if (const std::size_t length = special(value, text)) {
         return length;
     }
-    const std::string sign = std::signbit(value) ? "-" : "";
+    char* out = text;
+    if (std::signbit(value)) {
+        *out++ = '-';
+    }
     const double magnitude = std::fabs(value);
     if (magnitude == 0) {
-        return copied("0", text);
+        *out++ = '0';
+        return static_cast<std::size_t>(out - text);
     }
-    std::string digits;
-    const int exponent = shortestDigits(magnitude, digits);
-    const int count = static_cast<int>(digits.size());
-    const int scale = exponent + count - 1;  // the scientific form's exponent
-    const std::string scientific = digits.substr(0, 1) + (count > 1 ? "." + digits.substr(1) : "") +
-                                   (scale < 0 ? "e-" : "e+") + (std::abs(scale) < 10 ? "0" : "") +
-                                   std::to_string(std::abs(scale));
-    std::string fixed;
-    if (exponent >= 0) {
-        fixed = digits + std::string(static_cast<std::size_t>(exponent), '0');
-    } else if (count + exponent > 0) {
-        const auto whole = static_cast<std::size_t>(count + exponent);
-        fixed = digits.substr(0, whole) + "." + digits.substr(whole);
+    char digits[JsonNumber::longest];
+    int exponent = 0;
+    const int count = shortestDigits(magnitude, digits, exponent);
+    const int whole = count + exponent;  // digits before the point, in the fixed form
+    const int scale = whole - 1;         // the scientific form's exponent
+    const int fixed = exponent >= 0 ? whole : whole > 0 ? count + 1 : 2 - whole + count;
+    const int scientific = count + (count > 1 ? 1 : 0) + 2 + (std::abs(scale) >= 100 ? 3 : 2);
+    const auto put = [&out](const char* from, int n) { out = std::copy(from, from + n, out); };
+    if (fixed <= scientific && exponent >= 0 && magnitude >= 0x1p53) {
+        out += std::snprintf(out, JsonNumber::longest, "%.0f", magnitude);
+    } else if (fixed <= scientific && exponent >= 0) {
+        put(digits, count);
+        out = std::fill_n(out, exponent, '0');
+    } else if (fixed <= scientific && whole > 0) {
+        put(digits, whole);
+        *out++ = '.';
+        put(digits + whole, count - whole);
+    } else if (fixed <= scientific) {
+        put("0.", 2);
+        out = std::fill_n(out, -whole, '0');
+        put(digits, count);
     } else {
-        fixed = "0." + std::string(static_cast<std::size_t>(-(count + exponent)), '0') + digits;
+        *out++ = digits[0];
+        if (count > 1) {
+            *out++ = '.';
+            put(digits + 1, count - 1);
+        }
+        out += std::snprintf(out, 8, "e%c%02d", scale < 0 ? '-' : '+', std::abs(scale));
     }
-    if (fixed.size() <= scientific.size() && magnitude >= 0x1p53) {
-        char exact[JsonNumber::longest];
-        std::snprintf(exact, sizeof exact, "%.0f", magnitude);
-        fixed = exact;
-    }
-    return copied(sign + (fixed.size() <= scientific.size() ? fixed : scientific), text);
+    return static_cast<std::size_t>(out - text);
 }
 
 std::optional<double> JsonNumber::read(const nlohmann::json& value) {
