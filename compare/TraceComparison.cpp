@@ -176,11 +176,11 @@ nlohmann::json TraceComparison::match(const nlohmann::json& mine) {
             continue;
         }
         if (!step) {
-            return *line;
+            return std::move(*line);
         }
         const std::int64_t theirs = line->value("step", std::int64_t{-1});
         if (theirs == *step_) {
-            return *line;
+            return std::move(*line);
         }
         if (theirs > *step_) {
             break;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/Dialogue.hpp"
+#include "app/TraceRecorder.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     unsigned seed = 1;
@@ -18,9 +19,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     std::srand(seed);
     std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
-    std::ostringstream out, err;
+    std::ostringstream out, err, trace;
     // A low step limit keeps every input fast under the sanitizers, and its text small;
-    // stopping at the limit is itself a path worth fuzzing.
-    runDialogue(in, out, err, {.stepLimit = 500, .trained = {}});
+    // stopping at the limit is itself a path worth fuzzing. Every run is traced.
+    TraceRecorder recorder(trace, *TraceSteps::parse("1-3,every:7"));
+    runDialogue(in, out, err, {.stepLimit = 500, .trace = &recorder});
     return 0;
 }
