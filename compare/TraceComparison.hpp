@@ -6,7 +6,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "compare/TraceLines.hpp"
+#include "trace/TraceLines.hpp"
 
 // Compares a trace with neuronet's trace of the same run, the reference, in the order the
 // computation makes the numbers: the first number that differs beyond the tolerance is the

@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "compare/TraceComparison.hpp"
-#include "compare/TraceLines.hpp"
 #include "console/ConsoleBuffer.hpp"
+#include "trace/TraceLines.hpp"
 #include "transcript/ExitStatus.hpp"
 #include "transcript/Quoted.hpp"
 

@@ -17,7 +17,7 @@
 // longest line a trace may have, whatever the trace's length.
 class TraceLines {
   public:
-    // Why a trace cannot be compared: its name, the line, and what is wrong there.
+    // Why a trace cannot be used: its name, the line, and what is wrong there.
     struct Unusable : std::runtime_error {
         using std::runtime_error::runtime_error;
     };

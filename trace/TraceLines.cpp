@@ -1,4 +1,4 @@
-#include "compare/TraceLines.hpp"
+#include "trace/TraceLines.hpp"
 
 TraceLines::TraceLines(std::streambuf& in, std::string name)
     : in_(in), name_(std::move(name)), chunk_(std::make_unique<std::array<char, 64 * 1024>>()) {}
