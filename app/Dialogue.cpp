@@ -58,6 +58,9 @@ int runDialogue(std::istream& in, std::ostream& out, std::ostream& err,
         if (options.trace) {
             options.trace->watch(NEURO);
         }
+        if (options.built) {
+            options.built(NEURO);
+        }
         outcome = NEURO.BackPropagate(
             in, [&](const Vector& target, const std::optional<Vector::ReadFailure>& unread) {
                 if (unread) {

@@ -17,6 +17,8 @@ struct DialogueOptions {
     // Shown the target as soon as it has been read, before training begins; an element
     // that could not be read is 0.
     std::function<void(const Vector&)> targetRead = {};
+    // Shown the network once it is built, before training begins.
+    std::function<void(NeuroNet&)> built = {};
     // Shown the network once training has ended, before it is torn down.
     std::function<void(const NeuroNet&)> trained = {};
     // Where the run is traced, if anywhere.

@@ -150,6 +150,7 @@ NeuroNet::StepRecord NeuroNet::recordOf(const Work& work, std::int32_t step, dou
             {sums_.get(), computed},
             {results.get(), computed},
             {work.Delta.get(), computed},
+            {work.dWold.get(), computed},
             {work.dW.get(), computed},
             {weights.get(), computed}};
 }

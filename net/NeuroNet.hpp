@@ -31,14 +31,15 @@ class NeuroNet {
     };
 
     // What a training step leaves to be seen once its stop test has decided: for every
-    // computed layer its weighted sums, outputs and error terms, this step's weight changes
-    // and the weights after its update; the error of the output it started from.
+    // computed layer its weighted sums, outputs and error terms, the previous step's weight
+    // changes (zeros in step 1), this step's, and the weights after its update; the error of
+    // the output it started from.
     struct StepRecord {
         std::int32_t step;
         double E;
         bool last;
         std::span<const Vector> sums, outputs, deltas;
-        std::span<const Matrix> changes, weights;
+        std::span<const Matrix> previousChanges, changes, weights;
     };
     // Who watches training: told as it begins, with the learning rate drawn, the share alpha
     // of the previous change and the error limit; and after every step.
@@ -49,6 +50,7 @@ class NeuroNet {
     // The weighted sums, which the forward pass otherwise leaves behind, are kept from now
     // on for the watcher's sake.
     void watch(Watcher watcher);
+    const Watcher& watcher() const { return watcher_; }
 
     // Builds the network for its own copy of the input and writes the construction
     // report: the input, the layer count and every weight matrix.

@@ -123,6 +123,12 @@ void TraceWriter::step(const Step& step) {
         matrix(step.changes[g]);
         line_ += ",\"W\":";
         matrix(step.weights[g]);
+        if (!step.previous.empty()) {
+            line_ += ",\"P\":";
+            matrix(step.previous[g]);
+            line_ += ",\"Wbefore\":";
+            matrix(step.before[g]);
+        }
         line_ += '}';
     }
     line_ += ']';

@@ -31,12 +31,15 @@ class TraceWriter {
     // The target as read, and the first element that could not be read (and so is 0).
     void target(const Vector& D, std::optional<std::int32_t> unread);
     // One step: for every computed layer its weighted sums, outputs and error terms, this
-    // step's weight changes and the weights after the update; and the error E.
+    // step's weight changes and the weights after the update; and the error E. A line for a
+    // reader who explains the step may add, as "P" and "Wbefore", the previous step's
+    // changes and the weights before the update.
     struct Step {
         std::int32_t step;
         double E;
         std::span<const Vector> sums, outputs, deltas;
         std::span<const Matrix> changes, weights;
+        std::span<const Matrix> previous = {}, before = {};
     };
     void step(const Step& step);
     // How the run ended: "met", "stopped" (with why) or "failed" (with the diagnostic), the
