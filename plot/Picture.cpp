@@ -27,6 +27,12 @@ constexpr const char* grey = "#666666";
 constexpr const char* errorBlue = "#1f3f7f";
 constexpr const char* stoppedRed = "#c62828";
 constexpr const char* metGreen = "#2e7d32";
+// The step view's colours of a weight's change.
+constexpr const char* increaseBlue = "#1565c0";
+constexpr const char* decreaseOrange = "#e65100";
+constexpr const char* unchangedGrey = "#9e9e9e";
+// The size of a weight from which the step view draws its connection at the widest.
+constexpr double widestWeight = 10;
 constexpr double notANumber = std::numeric_limits<double>::quiet_NaN();
 constexpr const char* ellipsis = "\xe2\x80\xa6";
 
@@ -150,9 +156,69 @@ void note(SvgWriter& svg, double y, const std::string& text) {
     svg.text({24, y}, text, 14, Anchor::start, grey);
 }
 
+double columnX(std::size_t layer) {
+    return 150.0 + 165.0 * static_cast<double>(layer);
+}
+
+// A legend's sample line, with its label after it.
+void sample(SvgWriter& svg, Point at, const SvgWriter::Stroke& stroke, const std::string& label) {
+    svg.line(at, {at.x + 40, at.y}, stroke);
+    svg.text({at.x + 46, at.y + 4}, label, 12, Anchor::start, grey);
+}
+
+// An initial weight, from 0.01 to 0.99, as its line's width and shade.
+SvgWriter::Stroke initialStroke(double weight) {
+    return SvgWriter::Stroke{"#2f5f9f", 0.4 + 3.2 * weight, 0.15 + 0.75 * weight};
+}
+
+// A weight after a step as its line's width: the square root of its size, so that weights
+// near 1 and near 10 both stay apart, up to the widest drawn, for a size of 10 or more; one that
+// is not a number is drawn at the widest.
+double stepWidth(double weight) {
+    const double size = std::fabs(weight);
+    return 0.4 + 3.2 * std::sqrt((size < widestWeight ? size : widestWeight) / widestWeight);
+}
+
+// A step's change as its line's colour, by its sign, and shade, by its share of the step's
+// largest change; an infinite change, or one that is not a number, at the darkest.
+SvgWriter::Stroke stepStroke(double weight, double change, double largest) {
+    const double size = std::fabs(change);
+    const double share = !std::isfinite(size) ? 1.0
+                         : largest > 0        ? std::min(size / largest, 1.0)
+                                              : 0.0;
+    const char* colour = change > 0 ? increaseBlue : change < 0 ? decreaseOrange : unchangedGrey;
+    return {colour, stepWidth(weight), 0.2 + 0.8 * share};
+}
+
+// The change of weight [g][i][j] in the view, or 0 where it has none.
+double changeAt(const StepView& view, std::size_t g, std::size_t i, std::size_t j) {
+    const auto& changes = view.changes;
+    return g < changes.size() && i < changes[g].size() && j < changes[g][i].size()
+               ? changes[g][i][j]
+               : 0.0;
+}
+
+// The largest finite size among the changes, or 0.
+double largestChange(const std::vector<std::vector<std::vector<double>>>& changes) {
+    double largest = 0;
+    for (const auto& matrix : changes) {
+        for (const auto& row : matrix) {
+            for (const double change : row) {
+                if (std::isfinite(change)) {
+                    largest = std::max(largest, std::fabs(change));
+                }
+            }
+        }
+    }
+    return largest;
+}
+
 }  // namespace
 
-Picture::Picture(const Transcript& run) : run_(run) {
+Picture::Picture(const Transcript& run, const StepView* step) : run_(run), step_(step) {
+    if (step_) {
+        largestChange_ = largestChange(step_->changes);
+    }
     if (!run_.targetKnown) {
         return;
     }
@@ -178,6 +244,9 @@ std::string Picture::title() const {
     if (!run_.networkKnown) {
         return "neuronet: a run whose network is not known yet";
     }
+    if (step_) {
+        return "neuronet: a " + layerSizes() + " network at step " + std::to_string(step_->step);
+    }
     return "neuronet: a " + layerSizes() + " network " +
            (run_.trainingOver ? "trained for " + plural(run_.stepCount, "step")
                               : plural(run_.stepCount, "step") + " into training");
@@ -190,36 +259,70 @@ void Picture::write(std::ostream& out) const {
     drawOutputs(svg);
 }
 
-// Five columns of neurons; every connection's width and shade show its initial weight.
+// Five columns of neurons, and the connections between them.
 void Picture::drawNetwork(SvgWriter& svg) const {
     if (!run_.networkKnown) {
         svg.text({24, 34}, "1. The network", 18, Anchor::start, "black", true);
         note(svg, 80, "The network is not known yet.");
         return;
     }
-    svg.text({24, 34}, "1. The network: " + layerSizes() + " neurons, with its initial weights", 18,
-             Anchor::start, "black", true);
-    const auto column = [](std::size_t layer) {
-        return 150.0 + 165.0 * static_cast<double>(layer);
-    };
-    const auto row = [&](std::size_t layer, std::size_t neuron) {
-        const double count = run_.layerSizes[layer];
-        const double spacing = std::min(34.0, 270.0 / count);
-        return 215.0 + (static_cast<double>(neuron) - (count - 1) / 2) * spacing;
-    };
-    const auto stroke = [](double weight) {
-        return SvgWriter::Stroke{"#2f5f9f", 0.4 + 3.2 * weight, 0.15 + 0.75 * weight};
-    };
+    const std::string heading =
+        step_ ? "1. The network at step " + std::to_string(step_->step) + ": " + layerSizes() +
+                    " neurons, with its weights after the step"
+              : "1. The network: " + layerSizes() + " neurons, with its initial weights";
+    svg.text({24, 34}, heading, 18, Anchor::start, "black", true);
+    if (step_) {
+        drawStepConnections(svg);
+        drawNeurons(svg);
+        drawStepLegend(svg);
+    } else {
+        drawInitialConnections(svg);
+        drawNeurons(svg);
+        drawInitialLegend(svg);
+    }
+}
+
+SvgWriter::Point Picture::neuronCentre(const std::vector<std::int32_t>& layerSizes,
+                                       std::size_t layer, std::size_t neuron) {
+    const double count = layerSizes[layer];
+    const double spacing = std::min(34.0, 270.0 / count);
+    return {columnX(layer), 215.0 + (static_cast<double>(neuron) - (count - 1) / 2) * spacing};
+}
+
+// Every connection's width and shade show its initial weight.
+void Picture::drawInitialConnections(SvgWriter& svg) const {
     svg.beginGroup("connections", "width and shade: the initial weight");
     for (std::size_t g = 0; g < run_.weights.size(); ++g) {
         for (std::size_t i = 0; i < run_.weights[g].size(); ++i) {
             for (std::size_t j = 0; j < run_.weights[g][i].size(); ++j) {
-                svg.line({column(g), row(g, i)}, {column(g + 1), row(g + 1, j)},
-                         stroke(run_.weights[g][i][j]));
+                svg.line(neuronCentre(run_.layerSizes, g, i),
+                         neuronCentre(run_.layerSizes, g + 1, j),
+                         initialStroke(run_.weights[g][i][j]));
             }
         }
     }
     svg.endGroup();
+}
+
+// Every connection's width shows its weight after the step, its colour and shade the step's
+// change of it.
+void Picture::drawStepConnections(SvgWriter& svg) const {
+    svg.beginGroup("connections", "width: the weight after step " + std::to_string(step_->step) +
+                                      "; colour and shade: its change in the step");
+    const std::size_t matrices = std::min(step_->weights.size(), run_.layerSizes.size() - 1);
+    for (std::size_t g = 0; g < matrices; ++g) {
+        for (std::size_t i = 0; i < step_->weights[g].size(); ++i) {
+            for (std::size_t j = 0; j < step_->weights[g][i].size(); ++j) {
+                svg.line(
+                    neuronCentre(run_.layerSizes, g, i), neuronCentre(run_.layerSizes, g + 1, j),
+                    stepStroke(step_->weights[g][i][j], changeAt(*step_, g, i, j), largestChange_));
+            }
+        }
+    }
+    svg.endGroup();
+}
+
+void Picture::drawNeurons(SvgWriter& svg) const {
     for (std::size_t layer = 0; layer < run_.layerSizes.size(); ++layer) {
         const auto count = run_.layerSizes[layer];
         const bool output = layer + 1 == run_.layerSizes.size();
@@ -228,11 +331,11 @@ void Picture::drawNetwork(SvgWriter& svg) const {
                                             : "layer " + std::to_string(layer);
         svg.beginGroup("layer", name);
         if (count == 0) {
-            svg.rectangle({column(layer) - 24, 85}, 48, 260, "none", {grey, 1.5, 1.0, "6 4"});
-            svg.text({column(layer), 220}, "empty", 12, Anchor::middle, grey);
+            svg.rectangle({columnX(layer) - 24, 85}, 48, 260, "none", {grey, 1.5, 1.0, "6 4"});
+            svg.text({columnX(layer), 220}, "empty", 12, Anchor::middle, grey);
         }
         for (std::int32_t k = 0; k < count; ++k) {
-            const Point centre{column(layer), row(layer, static_cast<std::size_t>(k))};
+            const Point centre = neuronCentre(run_.layerSizes, layer, static_cast<std::size_t>(k));
             svg.circle(centre, 10,
                        layer == 0 ? "#e8e8e8"
                        : output   ? "#cdeccd"
@@ -243,18 +346,35 @@ void Picture::drawNetwork(SvgWriter& svg) const {
                          numberText(run_.input[static_cast<std::size_t>(k)]), 12, Anchor::end);
             }
         }
-        svg.text({column(layer), 372}, name, 14, Anchor::middle, "black", true);
-        svg.text({column(layer), 390}, count == 0 ? "no neurons" : plural(count, "neuron"), 12,
+        svg.text({columnX(layer), 372}, name, 14, Anchor::middle, "black", true);
+        svg.text({columnX(layer), 390}, count == 0 ? "no neurons" : plural(count, "neuron"), 12,
                  Anchor::middle, grey);
         svg.endGroup();
     }
+}
+
+void Picture::drawInitialLegend(SvgWriter& svg) const {
     for (const auto& [x, weight] :
          {std::pair(560.0, Contract::lowestWeight), std::pair(700.0, Contract::highestWeight)}) {
-        svg.line({x, 412}, {x + 40, 412}, stroke(weight));
-        svg.text({x + 46, 416}, "weight " + StreamedNumber::text(weight), 12, Anchor::start, grey);
+        sample(svg, {x, 412}, initialStroke(weight), "weight " + StreamedNumber::text(weight));
     }
     svg.text({24, 416}, "Each line joins two neurons; its width and shade show its weight.", 12,
              Anchor::start, grey);
+}
+
+void Picture::drawStepLegend(SvgWriter& svg) const {
+    sample(svg, {560, 412}, {unchangedGrey, stepWidth(1)}, "size 1");
+    sample(svg, {700, 412}, {unchangedGrey, stepWidth(widestWeight)},
+           "size " + numberText(widestWeight) + " or more");
+    sample(svg, {560, 430}, {increaseBlue, stepWidth(1)}, "increased");
+    sample(svg, {680, 430}, {decreaseOrange, stepWidth(1)}, "decreased");
+    sample(svg, {800, 430}, {unchangedGrey, stepWidth(1)}, "unchanged");
+    svg.text({24, 416}, "Each line joins two neurons; its width grows with its weight's size,", 12,
+             Anchor::start, grey);
+    svg.text({24, 434},
+             "its colour, its change in step " + std::to_string(step_->step) +
+                 ": darkest for the largest, " + formatted(largestChange_, "%.3g") + ".",
+             12, Anchor::start, grey);
 }
 
 // The summed squared error of every step on a logarithmic axis, with the limit 0.2 and
