@@ -1,12 +1,16 @@
 // The transcript's reader against what it must reject, a table of literal lines beside
-// their exact messages, and against transcripts cut anywhere or fed a byte at a time.
+// their exact messages, against transcripts cut anywhere or fed a byte at a time, and read
+// only as far as a step.
 
 #include <gtest/gtest.h>
 
 #include <cctype>
 #include <cstdlib>
+#include <sstream>
+#include <tuple>
 
 #include "TestFiles.hpp"
+#include "plot/Picture.hpp"
 #include "transcript/TranscriptReader.hpp"
 
 namespace {
@@ -101,6 +105,66 @@ TEST(TranscriptReader, RejectsEveryCutAndReadsAnyPieces) {
         reader.finish();
         EXPECT_EQ(reader.run().stopReason.substr(0, 24), "the target is out of rea") << piece;
         EXPECT_EQ(reader.run().reportedError, "5.32801") << piece;
+    }
+}
+
+// The transcript's text as far as step k: up to its error-term line, and the line after it
+// that says training stopped, if there is one.
+std::string asFarAs(const std::string& whole, std::int64_t k) {
+    std::size_t at = whole.find("Enter D vector");
+    for (; k > 0; --k) {
+        at = whole.find("Propagate is: ", at + 1);
+    }
+    at = whole.find('\n', whole.find('\n', at) + 1) + 1;
+    if (whole.compare(at, 18, "Training stopped: ") == 0) {
+        at = whole.find('\n', at) + 1;
+    }
+    return whole.substr(0, at);
+}
+
+std::string picture(const Transcript& run) {
+    std::ostringstream svg;
+    Picture(run).write(svg);
+    return svg.str();
+}
+
+// Read whole but only as far as a step, a transcript is in the state that its lines up to there
+// leave a reader in; one that ends before the step is unusable.
+TEST(TranscriptReader, ReadsOnlyAsFarAsAStep) {
+    for (const auto& [name, step] :
+         {std::pair("platform-out-of-reach", 1), std::pair("platform-long", 2718),
+          std::pair("platform-long", 5203)}) {
+        const std::string whole = fileText("transcripts/" + std::string(name) + ".out");
+        TranscriptReader untilStep;
+        TranscriptReader fedAsFar;
+        untilStep.untilStep(step);
+        untilStep.feed(whole);
+        untilStep.finish();
+        fedAsFar.feed(asFarAs(whole, step));
+        EXPECT_EQ(picture(untilStep.run()), picture(fedAsFar.run())) << name << step;
+        EXPECT_EQ(untilStep.linesRead(), fedAsFar.linesRead()) << name << step;
+        EXPECT_EQ(untilStep.run().stopReason, fedAsFar.run().stopReason) << name << step;
+        EXPECT_EQ(untilStep.run().stopReason.empty(), step != 1) << name << step;
+    }
+    // Cut after step 99, and before step 100's error term.
+    const std::string whole = fileText("transcripts/platform-long.out");
+    const std::string step100 = asFarAs(whole, 100);
+    for (const auto& [text, message] :
+         {std::pair(asFarAs(whole, 99),
+                    "line 222: expected step 100 (read as far as step 100), "
+                    "found the end of the input"),
+          std::pair(step100.substr(0, step100.rfind('\n', step100.size() - 2) + 1),
+                    "line 223: expected a step's error term, one number per output neuron, found "
+                    "the end of the input")}) {
+        TranscriptReader reader;
+        reader.untilStep(100);
+        reader.feed(text);
+        try {
+            reader.finish();
+            ADD_FAILURE() << "read whole: " << message;
+        } catch (const TranscriptReader::Unusable& unusable) {
+            EXPECT_STREQ(unusable.what(), message);
+        }
     }
 }
 

@@ -73,6 +73,9 @@ std::string_view withoutPrompts(std::string_view text) {
 }  // namespace
 
 void TranscriptReader::feed(std::string_view bytes) {
+    if (passingOver_) {
+        return;
+    }
     lines_.take(bytes);
     while (const auto text = lines_.next()) {
         line(*text);
@@ -80,6 +83,12 @@ void TranscriptReader::feed(std::string_view bytes) {
 }
 
 void TranscriptReader::line(std::string_view text) {
+    // After the step read as far as, only the line that says training stopped is read.
+    passingOver_ =
+        passingOver_ || (stepReached_ && !withoutPrompts(text).starts_with(Contract::stopped));
+    if (passingOver_) {
+        return;
+    }
     ++lineNumber_;
     if (text.size() > Contract::longestLine) {
         throw Unusable("line " + std::to_string(lineNumber_) + ": a line longer than " +
@@ -115,7 +124,7 @@ void TranscriptReader::finish() {
         line(*text);
     }
     ended_ = true;
-    if (!run_.whole) {
+    if (!run_.whole && !stepReached_) {
         unusable(expectedNext());
     }
 }
@@ -148,7 +157,11 @@ std::string TranscriptReader::expectedNext() const {
             return matrix_ + 2 < Contract::layerCount ? "a row of weights or the next matrix"
                                                       : "a row of weights or the first output";
         case Expecting::stepOrReport:
-            return run_.stepCount == 0 ? "the first training step" : "a step or the report";
+            return run_.stepCount == 0 ? "the first training step"
+                   : run_.stepCount < lastStep_
+                       ? "step " + std::to_string(run_.stepCount + 1) + " (read as far as step " +
+                             std::to_string(lastStep_) + ")"
+                       : "a step or the report";
         case Expecting::errorTerm:
             return "a step's error term, one number per output neuron";
         case Expecting::reportOpening:
@@ -309,7 +322,7 @@ void TranscriptReader::readStepOrReport() {
     if (line_.starts_with(Contract::propagate)) {
         return readStep(line_.substr(Contract::propagate.size()));
     }
-    if (run_.stepCount == 0) {
+    if (run_.stepCount == 0 || run_.stepCount < lastStep_) {
         unusable(expectedNext());
     }
     if (line_.starts_with(Contract::stopped)) {
@@ -318,6 +331,7 @@ void TranscriptReader::readStepOrReport() {
         }
         run_.stopReason = line_.substr(Contract::stopped.size());
         expecting_ = Expecting::reportOpening;
+        passingOver_ = stepReached_;
         return;
     }
     readReportOpening();
@@ -350,6 +364,7 @@ void TranscriptReader::readErrorTerm() {
         unusable(expected);
     }
     expecting_ = Expecting::stepOrReport;
+    stepReached_ = run_.stepCount == lastStep_;
 }
 
 void TranscriptReader::readReportOpening() {

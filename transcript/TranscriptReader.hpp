@@ -34,8 +34,15 @@ class TranscriptReader {
     void feed(std::string_view bytes);
     // The next line, without its line feed.
     void line(std::string_view text);
-    // The end of the input, where the transcript must be whole.
+    // The end of the input, where the transcript must be whole, or reach the step given to
+    // untilStep.
     void finish();
+    // Reads the transcript only as far as step `k` (from 1), before its lines come: once the
+    // step's output and error term have been read, and the line that says training stopped
+    // right after them if there is one, every further line is passed over, and the run stays
+    // as it was then, a run so far. A transcript that ends, or whose training ends, before
+    // step `k` is unusable.
+    void untilStep(std::int64_t k) { lastStep_ = k; }
     // The target, for an owner that knows it before the report prints it: the report's
     // own takes its place, and stands. Read as its printed figures give it, so that the
     // run drawn is the one the whole transcript gives. Needs the network to be known and
@@ -99,4 +106,9 @@ class TranscriptReader {
     // The line being read (during line()), or none at the end of the input.
     std::string_view line_;
     bool ended_ = false;
+    // The step untilStep reads as far as (0 for every step); whether its lines have been
+    // read; and whether every further line is passed over.
+    std::int64_t lastStep_ = 0;
+    bool stepReached_ = false;
+    bool passingOver_ = false;
 };
