@@ -1,19 +1,27 @@
-// neuronet-plot: draws one transcript of neuronet as an SVG picture.
+// neuronet-plot: draws one transcript of neuronet as an SVG picture, or the run as it stood at
+// one step, from the transcript and the run's trace.
 
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <array>
 #include <cerrno>
+#include <charconv>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <memory>
 #include <new>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
 #include "console/ConsoleBuffer.hpp"
 #include "plot/Picture.hpp"
+#include "plot/TracedStep.hpp"
+#include "trace/TraceLines.hpp"
 #include "transcript/ExitStatus.hpp"
 #include "transcript/Quoted.hpp"
 #include "transcript/TranscriptReader.hpp"
@@ -22,19 +30,33 @@ namespace {
 
 // Its own statuses; the others mean what they mean for neuronet.
 constexpr int drawn = 0;
-constexpr int unusableTranscript = 1;
+constexpr int unusableInput = 1;
 
-constexpr const char* usage = "Usage: neuronet-plot [--help | --version] [--] [TRANSCRIPT]\n";
+constexpr const char* usage =
+    "Usage: neuronet-plot [--help | --version] [--trace FILE --step K] [--] [TRANSCRIPT]\n";
 constexpr const char* help =
     "Draws one whole transcript of neuronet, read from TRANSCRIPT or from standard input,\n"
     "as one SVG picture on standard output: the network with its initial weights, the\n"
     "error at every step on a logarithmic scale, and every output with its target.\n"
     "\n"
-    "  echo \"0.1 0.1 0.1 -0.147 -0.147 -0.147\" | neuronet | neuronet-plot > run.svg\n"
+    "Given --trace and --step, which come together, it draws the run as it stood at step K\n"
+    "instead: it reads the transcript only as far as that step, and takes the target and\n"
+    "the network's weights after the step from the run's trace, each connection as wide\n"
+    "as its weight is large and coloured by how the step changed it.\n"
     "\n"
-    "Exit status: 0 the picture was written; 1 the input is not a whole transcript;\n"
-    "3 memory ran out, or the input could not be read or the picture written;\n"
-    "64 the command line was wrong.\n"
+    "  --help        show this help and exit\n"
+    "  --version     show the version and exit\n"
+    "  --trace FILE  the run's trace, as neuronet --trace FILE writes it\n"
+    "  --step K      the step to draw, a whole number from 1\n"
+    "\n"
+    "  echo \"0.1 0.1 0.1 -0.147 -0.147 -0.147\" | neuronet | neuronet-plot > run.svg\n"
+    "  neuronet --trace t.jsonl < answers > run.txt\n"
+    "  neuronet-plot --trace t.jsonl --step 2718 run.txt > step.svg\n"
+    "\n"
+    "Exit status: 0 the picture was written; 1 the input is not a whole transcript (or\n"
+    "not one as far as step K), or the trace has no step K of the transcript's network;\n"
+    "3 memory ran out, or the input or the trace could not be read, or the picture\n"
+    "written; 64 the command line was wrong.\n"
     "\n"
     "Full documentation: man neuronet-plot\n";
 
@@ -51,6 +73,89 @@ std::array<char, 64 * 1024> chunk;
     std::_Exit(ExitStatus::fatalError);
 }
 
+struct UsageError {
+    std::string why;
+};
+
+struct Arguments {
+    const char* transcript = nullptr;
+    const char* trace = nullptr;
+    std::optional<std::int64_t> step;
+    // "--help" or "--version", when one came before any mistake.
+    std::string_view request;
+};
+
+// The value of option `name`, given as NAME=VALUE or as NAME VALUE; nothing when the argument
+// at `k` is not that option.
+std::optional<const char*> optionValue(int argc, char* argv[], int& k, std::string_view name) {
+    const std::string_view argument = argv[k];
+    if (argument.starts_with(name) && argument.size() > name.size() &&
+        argument[name.size()] == '=') {
+        return argv[k] + name.size() + 1;
+    }
+    if (argument != name) {
+        return std::nullopt;
+    }
+    if (k + 1 == argc) {
+        throw UsageError{"option " + std::string(name) + " needs a value"};
+    }
+    return argv[++k];
+}
+
+// A whole number from 1, the whole of the text.
+std::int64_t stepNumber(std::string_view text) {
+    std::int64_t step = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), step);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || step < 1) {
+        throw UsageError{"option --step takes a whole number from 1, not " + quoted(text)};
+    }
+    return step;
+}
+
+// The arguments in order: the first mistake, or --help or --version, decides.
+Arguments parse(int argc, char* argv[]) {
+    Arguments arguments;
+    bool options = true;
+    for (int k = 1; k < argc; ++k) {
+        const std::string_view argument = argv[k];
+        const auto value = [&](std::string_view name) {
+            return options ? optionValue(argc, argv, k, name) : std::nullopt;
+        };
+        if (options && argument == "--") {
+            options = false;
+        } else if (options && (argument == "--help" || argument == "--version")) {
+            arguments.request = argument;
+            return arguments;
+        } else if (const auto trace = value("--trace")) {
+            arguments.trace = *trace;
+        } else if (const auto step = value("--step")) {
+            arguments.step = stepNumber(*step);
+        } else if (arguments.transcript != nullptr ||
+                   (options && argument.starts_with('-') && argument != "-")) {
+            throw UsageError{(arguments.transcript != nullptr ? "more than one transcript: "
+                                                              : "unknown option ") +
+                             quoted(argument)};
+        } else {
+            arguments.transcript = argv[k];
+        }
+    }
+    if ((arguments.trace == nullptr) == arguments.step.has_value()) {
+        throw UsageError{arguments.step ? "option --step needs --trace"
+                                        : "option --trace needs --step"};
+    }
+    return arguments;
+}
+
+// The descriptor of the file at `path`, opened for reading.
+int opened(const char* path, const std::string& name) {
+    const int descriptor = ::open(path, O_RDONLY);
+    if (descriptor < 0) {
+        const int error = errno;
+        throw std::runtime_error("cannot open " + name + ": " + std::strerror(error));
+    }
+    return descriptor;
+}
+
 // Feeds the reader the whole input; a line too long ends the reading.
 void readAll(std::streambuf& input, TranscriptReader& reader) {
     for (std::streamsize got; (got = input.sgetn(chunk.data(), chunk.size())) > 0;) {
@@ -59,20 +164,34 @@ void readAll(std::streambuf& input, TranscriptReader& reader) {
     reader.finish();
 }
 
-// Draws the transcript in the file at `path`, or on standard input.
-int draw(const char* path, std::ostream& out) {
+// Draws the transcript in the file named, or on standard input; with a trace, as it stood at
+// the step asked for.
+int draw(const Arguments& arguments, std::ostream& out) {
+    const char* path = arguments.transcript;
     const bool fromFile = path != nullptr && std::string_view(path) != "-";
     static const std::string name = fromFile ? quoted(path) : "standard input";
-    const int descriptor = fromFile ? ::open(path, O_RDONLY) : STDIN_FILENO;
-    if (descriptor < 0) {
-        const int error = errno;
-        std::cerr << "neuronet-plot: cannot open " << name << ": " << std::strerror(error) << '\n';
-        return ExitStatus::fatalError;
+    static ConsoleBuffer input(fromFile ? opened(path, name) : STDIN_FILENO, name.c_str());
+    std::unique_ptr<ConsoleBuffer> trace;
+    const std::string traceName = arguments.trace ? quoted(arguments.trace) : "";
+    if (arguments.trace) {
+        trace =
+            std::make_unique<ConsoleBuffer>(opened(arguments.trace, traceName), traceName.c_str());
     }
-    static ConsoleBuffer input(descriptor, name.c_str());
     TranscriptReader reader;
+    if (arguments.step) {
+        reader.untilStep(*arguments.step);
+    }
     readAll(input, reader);
-    Picture(reader.run()).write(out);
+    if (!trace) {
+        Picture(reader.run()).write(out);
+    } else {
+        TraceLines lines(*trace, traceName);
+        const TracedStep step(lines, reader.run().layerSizes, *arguments.step);
+        if (!step.target().empty()) {
+            reader.setTarget(step.target());
+        }
+        Picture(reader.run(), &step.view()).write(out);
+    }
     out.flush();
     return drawn;
 }
@@ -85,32 +204,23 @@ int main(int argc, char* argv[]) {
     try {
         // A write that fails throws, so that the run ends where it failed.
         out.exceptions(std::ios::badbit);
-        const char* path = nullptr;
-        bool options = true;
-        for (int k = 1; k < argc; ++k) {
-            const std::string_view argument = argv[k];
-            if (options && argument == "--") {
-                options = false;
-            } else if (options && (argument == "--help" || argument == "--version")) {
-                out << (argument == "--help" ? usage : "neuronet-plot 1.0\n")
-                    << (argument == "--help" ? help : "");
-                out.flush();
-                return drawn;
-            } else if (path != nullptr ||
-                       (options && argument.starts_with('-') && argument != "-")) {
-                std::cerr << "neuronet-plot: "
-                          << (path != nullptr ? "more than one transcript: " : "unknown option ")
-                          << quoted(argument) << '\n'
-                          << usage;
-                return ExitStatus::usage;
-            } else {
-                path = argv[k];
-            }
+        const Arguments arguments = parse(argc, argv);
+        if (!arguments.request.empty()) {
+            out << (arguments.request == "--help" ? usage : "neuronet-plot 1.0\n")
+                << (arguments.request == "--help" ? help : "");
+            out.flush();
+            return drawn;
         }
-        return draw(path, out);
+        return draw(arguments, out);
+    } catch (const UsageError& error) {
+        std::cerr << "neuronet-plot: " << error.why << '\n' << usage;
+        return ExitStatus::usage;
     } catch (const TranscriptReader::Unusable& unusable) {
         std::cerr << "neuronet-plot: " << unusable.what() << '\n';
-        return unusableTranscript;
+        return unusableInput;
+    } catch (const TraceLines::Unusable& unusable) {
+        std::cerr << "neuronet-plot: " << unusable.what() << '\n';
+        return unusableInput;
     } catch (const std::exception& failure) {
         std::cerr << "neuronet-plot: " << failure.what() << '\n';
         return ExitStatus::fatalError;

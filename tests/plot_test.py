@@ -6,15 +6,18 @@ TranscriptReaderTest's; its command line, commands_test.py's.)
 Usage: plot_test.py PLOT NEURONET [--no-memory-limits] [unittest arguments]"""
 
 import glob
+import json
 import math
 import os
 import pathlib
 import re
 import subprocess
+import tempfile
 import unittest
 import xml.etree.ElementTree as ElementTree
 
-from harness import MEMORY_LIMITS, TESTS, AddressSpace, arguments, fed_with_peak, run, transcript
+from harness import (MEMORY_LIMITS, TESTS, AddressSpace, arguments, fed_with_peak, run,
+                     transcript, typed)
 
 SVG = "{http://www.w3.org/2000/svg}"
 ROWS = {"0": "0.0", "\u221e": "inf", "not a number": "nan"}  # the error axis's rows apart
@@ -53,9 +56,9 @@ def squared_error(output, target):
 
 
 class Pictures(unittest.TestCase):
-    def drawn(self, text):
+    def drawn(self, text, *options):
         """The picture of the transcript: drawn whole, small, with every number finite."""
-        svg, err, status = plot(text)
+        svg, err, status = plot(text, *options)
         self.assertEqual((err, status), (b"", 0))
         self.assertLess(len(svg), 1_000_000)
         self.assertIsNone(re.search(rb'="[^"]*(nan|inf)', svg))
@@ -158,6 +161,51 @@ class Pictures(unittest.TestCase):
                 self.assert_ending_told(root, text)
                 self.assert_errors_placed(root, text)
                 self.assert_targets_told(root, text)
+
+
+    def assert_connections_follow(self, root, numbers):
+        """Each connection as wide as its weight (after the step) is large, up to a readable
+        width, and one not a number as the widest; coloured as the legend says of its change's
+        sign, shaded by its size, the largest and one not finite the darkest."""
+        lines = root.find(f".//{SVG}g[@class='connections']").findall(SVG + "line")
+        drawn = [(float(a.get("stroke-width")), a.get("stroke"), float(a.get("stroke-opacity", 1)))
+                 for a in lines]
+        pairs = list(zip(numbers, drawn, strict=True))
+        size = lambda x: math.inf if math.isnan(x) else abs(x)
+        widths = [width for _, (width, _, _) in sorted(pairs, key=lambda p: size(p[0][0]))]
+        shades = [shade for _, (_, _, shade) in sorted(pairs, key=lambda p: size(p[0][1]))]
+        self.assertTrue(widths == sorted(widths) and len(set(widths)) > 5 and widths[-1] < 5)
+        self.assertTrue(shades == sorted(shades) and shades[-1] == 1)
+        legend = {b.text: a.get("stroke") for a, b in zip(root, root[1:])
+                  if b.text in ("increased", "decreased", "unchanged")}
+        for (_, change), (_, colour, _) in pairs:
+            sign = "increased" if change > 0 else "decreased" if change < 0 else "unchanged"
+            self.assertEqual(colour, legend[sign])
+        largest = max(abs(d) for _, d in numbers if math.isfinite(d))
+        self.assertTrue(any(t.text.endswith(f"largest, {largest:.3g}.") for t in root.iter(SVG + "text")))
+
+    def test_a_step_view_draws_the_traced_weights_and_changes(self):
+        # Steps of the platform's long run, and its first with weights and changes that are not
+        # finite, or huge, put in.
+        text = transcript("platform-long")
+        odd = {(0, 0, 0): "NaN", (1, 0, 1): "Infinity", (3, 2, 0): "-Infinity", (3, 1, 1): 1e300}
+        with tempfile.TemporaryDirectory() as folder, typed() as answers:
+            trace = os.path.join(folder, "trace.jsonl")
+            run([NEURONET, "--trace", trace, "--trace-steps", "1,2718,5203"], stdin=answers)
+            lines = pathlib.Path(trace).read_text().splitlines()
+            for step, edits in [(1, {}), (2718, {}), (5203, {}), (1, odd)]:
+                with self.subTest(step=step, edits=edits):
+                    line = next(json.loads(a) for a in lines if f'"step":{step},' in a)
+                    for (g, i, j), value in edits.items():
+                        line["layers"][g]["W"][i][j] = line["layers"][g]["dW"][i][j] = value
+                    pathlib.Path(trace + "x").write_text("\n".join(lines[:2] + [json.dumps(line)]))
+                    root = self.drawn(text, "--trace", trace + "x", "--step", str(step))
+                    self.assert_texts_inside(root)
+                    self.assertEqual(root.find(SVG + "title").text,
+                                     f"neuronet: a 3-1-3-9-3 network at step {step}")
+                    self.assert_connections_follow(root, [
+                        (float(w), float(d)) for layer in line["layers"]
+                        for ws, ds in zip(layer["W"], layer["dW"]) for w, d in zip(ws, ds)])
 
 
 class BoundedMemory(AddressSpace):
