@@ -22,6 +22,7 @@
 #include "transcript/ElementText.hpp"
 #include "transcript/StreamedNumber.hpp"
 #include "transcript/TypedNumber.hpp"
+#include "web/GlibcExp.hpp"
 
 namespace {
 
@@ -125,6 +126,32 @@ TEST(TypedNumber, ReadsWholeWordsAsTheStreamDoes) {
             ASSERT_TRUE(same(TypedNumber::read(printed("%.17g", value)), value)) << value;
         }
     }
+}
+
+// The page's exp is the console program's: the GNU C library's on x86-64, which fuses its
+// multiply-adds where the processor can; elsewhere the console computes another exp.
+TEST(GlibcExp, IsTheCLibrarysOnLinux) {
+#if defined(__x86_64__) && defined(__GLIBC__)
+    if (!__builtin_cpu_supports("fma")) {
+        GTEST_SKIP() << "without fused multiply-adds the C library computes exp otherwise";
+    }
+    std::mt19937_64 bits(5);
+    std::vector<double> arguments{0.0, -0.0, 1e-300, 709.78, 709.79, -708.4, -745.1, -744.0};
+    for (int k = 0; k < 3'000'000; ++k) {
+        const double u = static_cast<double>(bits() >> 11) * 0x1p-53;
+        arguments.push_back(k % 3 == 0   ? -0.13 + 0.12 * u
+                            : k % 3 == 1 ? -40 + 80 * u
+                                         : -760 + 1480 * u);
+    }
+    for (const double x : values()) {
+        arguments.push_back(x);
+    }
+    for (const double x : arguments) {
+        ASSERT_TRUE(same(GlibcExp::of(x), std::exp(x))) << x;
+    }
+#else
+    GTEST_SKIP() << "the page's exp is the GNU C library's on x86-64";
+#endif
 }
 
 }  // namespace

@@ -21,8 +21,11 @@ void PageFrame::attach(PageOutput& output, int stream) {
     outputs_.at(static_cast<std::size_t>(stream - 1)) = &output;
 }
 
-void PageFrame::beginRun() {
-    picture_.emplace();
+void PageFrame::beginRun(bool drawn) {
+    picture_.reset();
+    if (drawn) {
+        picture_.emplace();
+    }
 }
 
 void PageFrame::take(int stream, std::string_view text) {
@@ -52,11 +55,11 @@ void PageFrame::lineEnded() {
     }
 }
 
-void PageFrame::send(bool picture) {
+void PageFrame::send(bool picture, const StepView* view) {
     handOver();
-    const bool drawn = picture && picture_ && picture_->due();
+    const bool drawn = picture && picture_ && (view || picture_->due());
     if (drawn) {
-        picture_->draw();
+        picture_->draw(view);
     }
     page_send(picture_ ? static_cast<int>(picture_->steps()) : 0,
               drawn ? picture_->svg().data() : nullptr,

@@ -9,6 +9,7 @@
 
 class PageOutput;
 class Vector;
+struct StepView;
 
 // What the page is shown next: the text written to standard output and standard error
 // since the last frame, the training steps made so far, and the run's picture when it has
@@ -19,11 +20,12 @@ class PageFrame {
   public:
     static constexpr int standardOutput = 1;
     static constexpr int standardError = 2;
+    static constexpr int trace = 3;
 
     // The outputs whose buffered text every frame takes along.
     void attach(PageOutput& output, int stream);
-    // A run begins: its picture starts from nothing.
-    void beginRun();
+    // A run begins: its picture, if it is drawn, starts from nothing.
+    void beginRun(bool drawn);
     // Takes text written to one of the two streams.
     void take(int stream, std::string_view text);
     // The program has read the target: the picture is given it.
@@ -31,8 +33,8 @@ class PageFrame {
     // A line of standard output has ended: sends the frame when one is due.
     void lineEnded();
     // Sends the frame now, with whatever the outputs still buffer and, unless told not to,
-    // the picture as it is.
-    void send(bool picture = true);
+    // the picture as it is; with a step's view, the picture of the run at that step.
+    void send(bool picture = true, const StepView* view = nullptr);
 
   private:
     // How often a line's end looks at the clock, the longest time between frames, and the
@@ -45,7 +47,7 @@ class PageFrame {
     // Takes what the outputs buffer.
     void handOver();
 
-    std::array<PageOutput*, 2> outputs_{};
+    std::array<PageOutput*, 3> outputs_{};
     std::optional<PagePicture> picture_;
     unsigned lines_ = 0;
     double due_ = 0.0;

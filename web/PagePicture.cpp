@@ -34,8 +34,8 @@ bool PagePicture::due() const {
     return changed_ && reader_.run().networkKnown;
 }
 
-void PagePicture::draw() {
-    const Picture picture(reader_.run());
+void PagePicture::draw(const StepView* view) {
+    const Picture picture(reader_.run(), view);
     std::ostringstream out;
     picture.write(out);
     svg_ = out.str();

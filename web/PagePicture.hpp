@@ -7,6 +7,8 @@
 
 #include "transcript/TranscriptReader.hpp"
 
+struct StepView;
+
 // The picture of the run the page trains, drawn as neuronet-plot draws the run's transcript:
 // read from standard output's text as the program writes it, in pieces that may end
 // anywhere, and given the target as soon as the program has read it. The reader takes
@@ -22,8 +24,9 @@ class PagePicture {
     // Whether the run has come to a picture (its network is known) that differs from the
     // last one drawn.
     bool due() const;
-    // Draws the run so far as an SVG document: svg() and title() give it.
-    void draw();
+    // Draws the run so far as an SVG document, with the network at a step when given its
+    // view: svg() and title() give it.
+    void draw(const StepView* view = nullptr);
     const std::string& svg() const { return svg_; }
     const std::string& title() const { return title_; }
 

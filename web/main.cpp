@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <istream>
+#include <optional>
 #include <ostream>
 #include <span>
 #include <sstream>
@@ -12,44 +13,86 @@
 
 #include "app/CommandLine.hpp"
 #include "app/Dialogue.hpp"
+#include "app/TraceRecorder.hpp"
 #include "linalg/Vector.hpp"
 #include "transcript/Contract.hpp"
 #include "transcript/ExitStatus.hpp"
+#include "web/GlibcExp.hpp"
 #include "web/GlibcRandom.hpp"
 #include "web/PageFrame.hpp"
 #include "web/PageInput.hpp"
 #include "web/PageOutput.hpp"
 #include "web/PagePicture.hpp"
+#include "web/PageSession.hpp"
 
 namespace {
 
 PageFrame frame;
 PageOutput standardOutput(frame, PageFrame::standardOutput);
 PageOutput standardError(frame, PageFrame::standardError);
+PageOutput traceOutput(frame, PageFrame::trace);
 PageInput standardInput(frame);
 
-// One run as the console makes it without arguments, on the page's streams, drawn as it goes;
-// the last frame of its text is sent before the status is returned, and its whole picture
-// is left for neuronet_draw.
-int runOnPage(std::istream& in, std::int32_t stepLimit) {
+// What shapes a run on the page: whether it is drawn, where it is held, what traces it.
+struct Shape {
+    bool drawn = true;
+    PageSession* session = nullptr;
+    TraceRecorder* trace = nullptr;
+};
+
+// One run as the console makes it without arguments, on the page's streams; the last frame
+// of its text is sent before the status is returned, and its whole picture, if drawn, is left
+// for neuronet_draw.
+int runOnPage(std::istream& in, std::int32_t stepLimit, const Shape& shape) {
     std::ostream out(&standardOutput);
     std::ostream err(&standardError);
-    frame.beginRun();
+    frame.beginRun(shape.drawn);
     const int status = runProgram(CommandLine(std::span<const char* const>()), in, out, err,
-                                  {.stepLimit = stepLimit, .targetRead = [](const Vector& target) {
-                                       frame.targetRead(target);
-                                   }});
+                                  {.stepLimit = stepLimit,
+                                   .targetRead =
+                                       [&shape](const Vector& target) {
+                                           frame.targetRead(target);
+                                           if (shape.session) {
+                                               shape.session->targetRead(target);
+                                           }
+                                       },
+                                   .built =
+                                       [&shape](NeuroNet& net) {
+                                           if (shape.session) {
+                                               shape.session->watch(net);
+                                           }
+                                       },
+                                   .trace = shape.trace});
     frame.send(false);
     return status;
 }
 
 }  // namespace
 
+// The C library's own exp, replaced in the page by the one the console program takes on Linux,
+// so that every activation and derivative is the same double.
+extern "C" double exp(double x) {
+    return GlibcExp::of(x);
+}
+
 // The dialogue, answered through the page. The generator is the one the module started
-// with, so a fresh module builds the network a fresh console run builds.
-extern "C" EMSCRIPTEN_KEEPALIVE int neuronet_run() {
+// with, so a fresh module builds the network a fresh console run builds. The run is held at
+// step `holdAt` (0: nowhere) and then where the page asks; it is drawn as it goes when
+// `drawn`, and traced when given the steps to trace (a list as --trace-steps takes it).
+extern "C" EMSCRIPTEN_KEEPALIVE int neuronet_run(std::int32_t holdAt, int drawn,
+                                                 const char* traceSteps) {
     std::istream in(&standardInput);
-    return runOnPage(in, Contract::stepLimit);
+    PageSession session(frame, holdAt);
+    std::ostream trace(&traceOutput);
+    trace.exceptions(std::ios::badbit);
+    const auto steps = traceSteps ? TraceSteps::parse(traceSteps) : std::nullopt;
+    std::optional<TraceRecorder> recorder;
+    if (traceSteps) {
+        recorder.emplace(trace, steps.value_or(TraceSteps()));
+    }
+    return runOnPage(
+        in, Contract::stepLimit,
+        {.drawn = drawn != 0, .session = &session, .trace = recorder ? &*recorder : nullptr});
 }
 
 // What an exit status of the program means, in the words of its manual; empty for another.
@@ -85,7 +128,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE int neuronet_replay(unsigned seed, std::int32_t 
                                                     const char* input, int length) {
     std::srand(seed);
     std::istringstream in(std::string(input, static_cast<std::size_t>(length)));
-    const int status = runOnPage(in, stepLimit > 0 ? stepLimit : Contract::stepLimit);
+    const int status = runOnPage(in, stepLimit > 0 ? stepLimit : Contract::stepLimit, {});
     frame.send();
     return status;
 }

@@ -1,56 +1,181 @@
-// The page's worker: runs the program, compiled from its C++ into neuronet.js, posts its
-// frames to the page and hands it the page's answers when it reads.
+// The page's worker: runs the program, compiled from its C++ into neuronet.js, and talks to
+// the page. Every run is an instance of its own of the compiled module, started from the
+// answers typed so far: the live run, which the page shows and steers, and the runs that
+// replay it for a download. A run is exact, so a replay from the same answers is the same
+// run, to any step.
 importScripts('neuronet.js');
 
-const answers = [];  // the answers not yet read, as bytes, oldest first
-let answerCame = null;  // ends the program's wait for an answer
-let program = null;
-let warmUps = 8;  // dialogues run for the engine's sake while the first answer is awaited
 const encoder = new TextEncoder();
-const errorDecoder = new TextDecoder();
-// The frame in the making: standard output as bytes, which go to the page without a copy,
-// and standard error as text.
-let output = [];
-let errors = '';
+const compiled = fetch('neuronet.wasm').then((response) => {
+  if (!response.ok) throw new Error(`neuronet.wasm could not be loaded (HTTP ${response.status})`);
+  return WebAssembly.compileStreaming(response);
+});
+let live = null;  // the run the page shows
+let warmUps = 8;  // dialogues run for the engine's sake while the first answer is awaited
+const tick = () => new Promise((resolve) => setTimeout(resolve));
 
-// An answer is a line typed at the console: Enter ends it.
-onmessage = ({ data }) => {
-  answers.push(encoder.encode(`${data.answer}\n`));
-  answerCame?.();
-};
-
-// At most `capacity` bytes of the answers, once there is one; the rest waits for the next
-// read. Until the first answer comes, the program warms up, one dialogue at a time.
-async function readAnswer(capacity) {
-  for (; warmUps > 0 && !answers.length; --warmUps) {
-    program._neuronet_warm_up();
-    await new Promise((resolve) => setTimeout(resolve));
+// One run of the program. `answers` are the lines typed, fed as they come; `hooks` says what
+// becomes of its output and what it does where the program waits.
+class Run {
+  constructor(answers, hooks) {
+    this.queue = answers.map((answer) => encoder.encode(`${answer}\n`));
+    this.hooks = hooks;
+    this.wake = null;
   }
-  warmUps = 0;
-  while (!answers.length) await new Promise((resolve) => { answerCame = resolve; });
-  const answer = answers[0];
-  if (answer.length <= capacity) return answers.shift();
-  answers[0] = answer.subarray(capacity);
-  return answer.subarray(0, capacity);
+
+  async start(holdAt, drawn, traceSteps) {
+    const module = await compiled;
+    this.program = await createNeuronet({
+      instantiateWasm: (imports, receive) => {
+        WebAssembly.instantiate(module, imports).then((instance) => receive(instance));
+        return {};
+      },
+      takeText: (stream, bytes) => this.hooks.text(stream, bytes),
+      sendFrame: (...frame) => this.hooks.frame(...frame),
+      readAnswer: (capacity) => this.read(capacity),
+      yieldToPage: (step) => this.hooks.yield(step),
+      holdAt: (step, last, holding, line) => this.hooks.hold(step, last, holding, line),
+      runLine: (line, centres) => this.hooks.runLine?.(line, centres),
+      targetLine: (line) => this.hooks.targetLine?.(line),
+    });
+    return this.program.ccall('neuronet_run', 'number', ['number', 'number', 'string'],
+      [holdAt, drawn ? 1 : 0, traceSteps], { async: true });
+  }
+
+  add(answer) {
+    this.queue.push(encoder.encode(`${answer}\n`));
+    this.wake?.();
+  }
+
+  // At most `capacity` bytes of the answers, once there is one.
+  async read(capacity) {
+    while (!this.queue.length) {
+      if (this.hooks.inputEnds?.()) return never();
+      if (this.warm && warmUps > 0) {
+        --warmUps;
+        this.program._neuronet_warm_up();
+        await tick();
+        continue;
+      }
+      await new Promise((resolve) => { this.wake = resolve; });
+    }
+    const answer = this.queue[0];
+    if (answer.length <= capacity) return this.queue.shift();
+    this.queue[0] = answer.subarray(capacity);
+    return answer.subarray(0, capacity);
+  }
 }
 
-createNeuronet({
-  takeText(stream, bytes) {
-    if (stream === 1) output.push(bytes.slice());
-    else errors += errorDecoder.decode(bytes, { stream: true });
-  },
-  // The picture, a new SVG document or null, comes as bytes too.
-  sendFrame(steps, picture, title, fault) {
-    postMessage({ output, errors, steps, picture, title, fault },
-      [...output, ...(picture ? [picture] : [])].map((bytes) => bytes.buffer));
-    [output, errors] = [[], ''];
-  },
-  readAnswer,
-}).then((module) => {
-  program = module;
-  return program.ccall('neuronet_run', 'number', [], [], { async: true });
-}).then((status) => {
-  postMessage({ status, words: program.ccall('neuronet_status_words', 'string', ['number'], [status]) });
-  program._neuronet_draw();  // the last picture, once the page knows how the run ended
-  close();
-}).catch((failure) => setTimeout(() => { throw failure; }));  // to the page's onerror
+// A promise that never settles: a run that waits on it is abandoned where it stands.
+const never = () => new Promise(() => {});
+
+// The live run: its text and pictures go to the page in frames; it yields to the page's
+// messages every 50 ms while it trains, and is held where the page asks.
+function startLive({ answers, holdAt }) {
+  let output = [];
+  let errors = '';
+  const decoder = new TextDecoder();
+  const keep = -2;
+  let command = keep;  // where the run is held next, told at its next yield (PageSession::follow)
+  let resume = null;   // lets a held run go on
+  let stopping = false;
+  let abandoned = false;  // another run has taken its place: it says nothing more
+  const run = new Run(answers, {
+    text: (stream, bytes) => {
+      if (stream === 1) output.push(bytes.slice());
+      else if (stream === 2) errors += decoder.decode(bytes, { stream: true });
+    },
+    frame: (steps, picture, title, fault) => {
+      if (abandoned) return;
+      postMessage({ type: 'frame', output, errors, steps, picture, title, fault },
+        [...output, ...(picture ? [picture] : [])].map((bytes) => bytes.buffer));
+      [output, errors] = [[], ''];
+    },
+    runLine: (line, centres) => abandoned || postMessage({ type: 'run', line, centres }),
+    targetLine: (line) => abandoned || postMessage({ type: 'target', line }),
+    inputEnds: () => abandoned,
+    yield: async () => {
+      await tick();
+      if (abandoned) return never();
+      const next = command;
+      command = keep;
+      return next;
+    },
+    hold: async (step, last, holding, line) => {
+      if (abandoned) return never();
+      postMessage({ type: 'held', step, last, holding, line });
+      if (stopping) return never();
+      return holding ? new Promise((resolve) => { resume = resolve; }) : 0;
+    },
+  });
+  run.warm = !answers.length;
+  const control = {
+    run,
+    // Holds at step k (-1: the next step), now if held, else at the next yield.
+    steer(k) {
+      if (resume) {
+        resume(k);
+        resume = null;
+      } else {
+        command = k;
+      }
+    },
+    stop() {
+      stopping = true;
+      if (resume) return;
+      command = -1;
+    },
+    abandon() {
+      abandoned = true;
+      run.wake?.();
+    },
+  };
+  run.start(holdAt, true, null).then((status) => {
+    if (abandoned) return;
+    postMessage({ type: 'status', status, words: run.program.ccall('neuronet_status_words',
+      'string', ['number'], [status]) });
+    run.program._neuronet_draw();  // the last picture, once the page knows how the run ended
+  }, failed);
+  return control;
+}
+
+// A replay of the live run as far as it has come, for a download: its standard output, or
+// its trace of the given steps, as a Blob. It ends where the live run stands: at a step, or
+// where it waits for an answer not yet typed, or at its end.
+function replay({ answers, step, trace, id }) {
+  const chunks = [];
+  let done = false;
+  const finish = () => {
+    if (done) return;
+    done = true;
+    const type = trace ? 'application/jsonl' : 'text/plain';
+    postMessage({ type: 'prepared', id, blob: new Blob(chunks, { type }) });
+  };
+  const run = new Run(answers, {
+    text: (stream, bytes) => stream === (trace ? 3 : 1) && chunks.push(bytes.slice()),
+    frame: () => {},
+    inputEnds: () => { finish(); return true; },
+    yield: async () => { await tick(); return -2; },
+    hold: async (step, last, holding) => {
+      if (!holding) return 0;
+      finish();
+      return never();
+    },
+  });
+  run.start(step, false, trace).then(finish, failed);
+}
+
+function failed(failure) {
+  postMessage({ type: 'failed', message: String(failure?.message ?? failure) });
+}
+
+onmessage = ({ data }) => {
+  switch (data.type) {
+    case 'start': live?.abandon(); live = startLive(data); break;
+    case 'answer': live?.run.add(data.text); break;
+    case 'steer': live?.steer(data.step); break;
+    case 'stop': live?.stop(); break;
+    case 'prepare': replay(data); break;
+  }
+};
+compiled.catch(failed);
