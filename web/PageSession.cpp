@@ -103,13 +103,14 @@ void PageSession::targetRead(const Vector& D) {
     TraceWriter(line).target(D, std::nullopt);
     const std::string text = line.str();
     page_target_line(text.data(), static_cast<int>(text.size()));
+    follow(page_yield(0), 0);  // a pause asked for before training holds its first step
 }
 
 void PageSession::stepEnded(const NeuroNet::StepRecord& r) {
     if (r.step == holdAt_ || r.last) {
-        follow(show(r, r.step == holdAt_), r);
+        follow(show(r, r.step == holdAt_), r.step);
     } else if (++steps_ % stepsPerLook == 0 && emscripten_get_now() >= yieldDue_) {
-        follow(page_yield(r.step), r);
+        follow(page_yield(r.step), r.step);
         yieldDue_ = emscripten_get_now() + yieldInterval;
     }
     if (holdAt_ == r.step + 1) {
@@ -122,9 +123,9 @@ void PageSession::keepBefore(std::span<const Matrix> weights) {
     std::copy(weights.begin(), weights.end(), before_.begin());
 }
 
-void PageSession::follow(int command, const NeuroNet::StepRecord& r) {
+void PageSession::follow(int command, std::int32_t step) {
     if (command != keep) {
-        holdAt_ = command == next ? r.step + 1 : command;
+        holdAt_ = command == next ? step + 1 : command;
     }
 }
 

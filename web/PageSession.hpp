@@ -22,7 +22,7 @@ class PageSession {
 
     // Watches the network's training, after whatever already watches it.
     void watch(NeuroNet& net);
-    // Tells the page the target, as read.
+    // Tells the page the target, as read, and hears where training is to be held first.
     void targetRead(const Vector& D);
 
   private:
@@ -36,7 +36,7 @@ class PageSession {
     // step, 0 holds nowhere, k at step k.
     static constexpr int keep = -2;
     static constexpr int next = -1;
-    void follow(int command, const NeuroNet::StepRecord& r);
+    void follow(int command, std::int32_t step);
     // The step's numbers as a line of its trace, with the weights before its update and the
     // previous step's changes, which explain it.
     std::string stepLine(const NeuroNet::StepRecord& r, bool explained) const;

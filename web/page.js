@@ -54,9 +54,15 @@ function start(answers = [], holdAt = 0) {
 
 const steer = (step) => worker.postMessage({ type: 'steer', step });
 
-// Takes the run to step k: on, from where it stands, or made again from its answers.
+// Takes the run to step k: on, from where it stands, or made again from its answers. While
+// it goes to one step, a step asked for meanwhile waits, and only the latest: a slider
+// dragged asks for many.
 function go(k) {
   if (!(k >= 1) || run.phase === 'answering') return;
+  if (run.phase === 'training' && run.holdAt > 0) {
+    run.waiting = k;
+    return;
+  }
   k = Math.floor(run.phase === 'ended' ? Math.min(k, run.lastStep) : k);
   const at = run.phase === 'paused' ? run.held.step : run.step;
   if ((run.phase === 'paused' || run.phase === 'training') && k > at) {
@@ -121,11 +127,15 @@ function held({ step, last, holding, line }) {
   }
   if (holding && run.phase !== 'stopped') {
     run.phase = 'paused';
+    run.holdAt = 0;
     showPicture();
   } else if (run.phase === 'stopped') {
     showPicture();
   }
   update();
+  const waiting = run.waiting;
+  run.waiting = 0;
+  if (holding && waiting && waiting !== step) go(waiting);
 }
 
 function ended(status, words) {
@@ -303,7 +313,7 @@ function showNumbers() {
     item.append(button);
     weights.append(item);
   }
-  if (!element('explanation').hidden || run.explaining) explain();
+  if (!element('explanation').hidden || run.explaining) explain(run.explaining);
 }
 
 function addPair(list, term, value) {
@@ -314,13 +324,17 @@ function addPair(list, term, value) {
   list.append(dt, dd);
 }
 
-// The chosen output neuron and weight, or the first of them; a step known only at the end
-// of the run is made again, held there, to know the weights its update started from.
-function explain() {
+// The chosen output neuron and weight, or the first of them. The last step of a run that
+// ended was not held, so the weights its update started from are not known: asked for, the
+// run is made again and held there.
+function explain(asked) {
   const numbers = run.held;
   if (!numbers) return;
-  run.explaining = !numbers.explained;
-  if (!numbers.explained) return go(numbers.step);
+  run.explaining = asked && !numbers.explained;
+  if (!numbers.explained) {
+    element('explanation').hidden = true;
+    return asked ? go(numbers.step) : undefined;
+  }
   const output = numbers.sizes.length - 1;
   const { layer, neuron, from } = run.selection;
   const k = layer === output ? neuron : 0;
@@ -415,7 +429,7 @@ function update() {
   element('answer').disabled = !answering;
   element('send').disabled = !answering;
   if (!answering && document.activeElement === element('answer')) element('outcome').focus({ preventScroll: true });
-  element('pause').disabled = phase !== 'training';
+  element('pause').disabled = phase !== 'training' && !(phase === 'answering' && run.answers.length);
   element('pause').hidden = phase === 'paused';
   element('resume').hidden = phase !== 'paused';
   element('one-step').disabled = phase !== 'paused';
@@ -430,7 +444,9 @@ function update() {
     control.max = Math.max(run.lastStep, at, 1);
     if (document.activeElement !== control && String(at) !== control.value) control.value = at;
   }
-  if (phase === 'answering') setOutcome('Waiting for an answer.');
+  if (phase === 'answering' && !element('outcome').textContent.startsWith('Training will')) {
+    setOutcome('Waiting for an answer.');
+  }
   if (phase === 'training') setOutcome(run.holdAt > run.step ? `Going to step ${grouped(run.holdAt)}.` : 'Training.');
   if (phase === 'paused') setOutcome(`Paused at step ${grouped(run.held.step)}.`);
 }
@@ -440,7 +456,7 @@ function update() {
 async function copyLink() {
   const { layer, neuron, from } = run.selection;
   const fragment = new URLSearchParams({ answers: run.answers.join('\n'), step: stopPoint() || run.lastStep,
-    layer, neuron, from });
+    layer, neuron, from, explain: Number(!element('explanation').hidden) });
   const address = `${location.origin}${location.pathname}#${fragment}`;
   history.replaceState(null, '', address);
   const said = await navigator.clipboard?.writeText(address).then(() => 'Copied.', () => null);
@@ -454,6 +470,7 @@ function openLink() {
   const answers = fragment.get('answers').split('\n').filter((line) => line.length);
   run.selection = { layer: +fragment.get('layer') || 0, neuron: +fragment.get('neuron') || 0,
     from: +fragment.get('from') || 0 };
+  run.explaining = fragment.get('explain') === '1';
   start(answers, Math.max(0, Math.floor(+fragment.get('step') || 0)));
 }
 
@@ -468,9 +485,12 @@ element('answer-form').addEventListener('submit', (event) => {
   if (run.phase !== 'answering') return;
   answer(element('answer').value);
   element('answer').value = '';
+  update();
 });
+// Before training, a pause holds its first step.
 element('pause').addEventListener('click', () => {
   steer(-1);
+  if (run.phase === 'answering') setOutcome('Training will pause at its first step.');
 });
 element('resume').addEventListener('click', () => {
   run.phase = 'training';
@@ -498,7 +518,7 @@ element('new-run').addEventListener('click', () => {
 });
 element('step-slider').addEventListener('input', (event) => go(+event.target.value));
 element('step-number').addEventListener('change', (event) => go(+event.target.value));
-element('explain').addEventListener('click', explain);
+element('explain').addEventListener('click', () => explain(true));
 element('copy-link').addEventListener('click', copyLink);
 element('enlarge').addEventListener('click', () => {
   const enlarged = element('figure').classList.toggle('enlarged');

@@ -103,6 +103,11 @@ function startLive({ answers, holdAt }) {
     },
     hold: async (step, last, holding, line) => {
       if (abandoned) return never();
+      if (holding && command !== keep) {  // the page has asked to go on already
+        const next = command;
+        command = keep;
+        return next;
+      }
       postMessage({ type: 'held', step, last, holding, line });
       if (stopping) return never();
       return holding ? new Promise((resolve) => { resume = resolve; }) : 0;

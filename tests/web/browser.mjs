@@ -26,15 +26,22 @@ export async function openPage(site) {
   const browser = await chromium.launch({ executablePath: '/usr/bin/chromium', args: [
     '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
     '--disable-component-update', '--disable-sync'] });
-  const page = await browser.newPage({ viewport: { width: 1280, height: 900 } });
   const faults = [];
-  page.on('console', (message) => message.type() === 'error' && faults.push(message.text()));
-  page.on('pageerror', (error) => faults.push(error.message));
-  page.on('dialog', (dialog) => faults.push(`a dialog: ${dialog.message()}`));
-  page.on('request', (request) => /^(blob:|data:)/.test(request.url()) ||
-    request.url().startsWith(origin) || faults.push(`a request to ${request.url()}`));
+  // A page of a context of its own, every fault of which is noted.
+  const fresh = async (options = {}) => {
+    const context = await browser.newContext({ viewport: { width: 1280, height: 900 },
+      permissions: ['clipboard-read', 'clipboard-write'], ...options });
+    const page = await context.newPage();
+    page.on('console', (message) => message.type() === 'error' && faults.push(message.text()));
+    page.on('pageerror', (error) => faults.push(error.message));
+    page.on('dialog', (dialog) => faults.push(`a dialog: ${dialog.message()}`));
+    page.on('request', (request) => /^(blob:|data:)/.test(request.url()) ||
+      request.url().startsWith(origin) || faults.push(`a request to ${request.url()}`));
+    return page;
+  };
+  const page = await fresh();
   const close = async () => { await browser.close(); server.close(); };
-  return { page, origin, faults, close };
+  return { page, origin, faults, close, fresh };
 }
 
 // When the page last showed a prompt, in the page's own clock.
