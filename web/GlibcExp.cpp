@@ -328,10 +328,27 @@ double sumToOdd(double x, double y) {
 // correct (Boldo, Melquiond). Much faster than the C library's emulation where the processor
 // has no fused multiply-add, as WebAssembly has none; that takes the magnitudes where the
 // halves of a product could underflow or overflow.
+// The neighbour of s on the side of t.
+double neighbour(double s, double t) {
+    if (s == 0) {
+        return t > 0 ? std::numeric_limits<double>::denorm_min()
+                     : -std::numeric_limits<double>::denorm_min();
+    }
+    return sameBits<double>(sameBits<std::uint64_t>(s) + ((t > 0) == (s > 0) ? 1 : -1));
+}
+
 // The magnitudes must keep the product's halves from underflowing or overflowing, as those
 // of exp's reduced argument, polynomial and scale do; near the edges the C library's fma
-// serves.
+// serves. Mostly the product rounded and the sum rounded are the fused result already: a·b
+// is p + e with |e| at most half an ulp of p, which moves the exact sum across no midpoint
+// unless it lies that close to one. Only then is the sum made exact.
 double fused(const Halves& a, const Halves& b, double c) {
+    const double p = a.whole * b.whole;
+    const Sum sum = twoSum(c, p);
+    const double half = std::fabs(neighbour(sum.high, sum.low) - sum.high) / 2;
+    if (std::fabs(std::fabs(sum.low) - half) > std::fabs(p) * 0x1p-52) {
+        return sum.high;
+    }
     const Sum product = twoProduct(a, b);
     const Sum tail = twoSum(c, product.low);
     const Sum head = twoSum(product.high, tail.high);
