@@ -7,8 +7,7 @@ import { exact, grouped } from './format.js';
 import { StepNumbers, both, explanation } from './numbers.js';
 
 const element = (id) => document.getElementById(id);
-const headLines = 40;           // the beginning of a long run that stays in view
-const tailLines = 200;          // and its latest lines
+const tailLines = 200;          // the latest lines of a long run that stay in view
 const pictureInterval = 500;    // ms between the pictures shown while training
 const wholeTrace = 20000;       // a trace of more steps is thinned
 const decoder = new TextDecoder();
@@ -26,7 +25,7 @@ const run = {
   selection: { layer: 0, neuron: 0, from: 0 },
   holdAt: 0,          // the step a started run is to be held at
 };
-let head, headCount, tail, afterHead;
+let head, tail, afterHead;
 let shownPicture = null;   // the picture on the page: { url, steps, title }
 let nextPicture = null;    // the latest picture come, not shown yet
 let pictureDue = 0;
@@ -43,7 +42,8 @@ function start(answers = [], holdAt = 0) {
   Object.assign(run, { phase: answers.length ? 'training' : 'answering', step: 0, held: null,
     line: null, target: null, holdAt, lastStep: holdAt > 0 ? Math.max(run.lastStep, holdAt) : 0 });
   if (!answers.length) run.lastStep = 0;
-  [head, headCount, tail, afterHead] = ['', 0, '', 0];
+  [head, tail, afterHead] = ['', '', 0];
+  outputChanged = true;
   showOutput();
   element('diagnostics').textContent = '';
   element('diagnostics-note').textContent = '';
@@ -102,9 +102,26 @@ function learnRun({ line, centres }) {
     exact(run.line.offset + 1)}: a target beyond cannot be met.`;
 }
 
-function showFrame({ output, errors, steps, picture, title, fault }) {
-  output.forEach(addOutput);
-  if (output.length) showOutput();
+// A frame's text is taken at once; the page shows it, and every control as it should be, at
+// an animation frame, once for all the frames come by then: while training, five times a
+// second at most, so that the page's thread is free to paint.
+let rendering = false;
+let renderDue = 0;
+function render() {
+  if (rendering) return;
+  rendering = true;
+  const wait = run.phase === 'training' ? renderDue - performance.now() : 0;
+  setTimeout(() => requestAnimationFrame(() => {
+    rendering = false;
+    renderDue = performance.now() + 200;
+    showOutput();
+    update();
+  }), Math.max(0, wait));
+}
+
+function showFrame({ text, errors, steps, picture, title, fault }) {
+  addOutput(text);
+  render();
   if (errors) addDiagnostic(errors);
   if (steps !== run.step) {
     run.step = steps;
@@ -113,9 +130,9 @@ function showFrame({ output, errors, steps, picture, title, fault }) {
   }
   if (['answering', 'loading', 'training'].includes(run.phase) && run.step === 0) notePrompt();
   if (picture) queuePicture(picture, title, steps);
-  const text = fault ? `The picture stopped: ${fault}` : caption;
-  if (element('picture-caption').textContent !== text) element('picture-caption').textContent = text;
-  update();
+  const said = fault ? `The picture stopped: ${fault}` : caption;
+  if (element('picture-caption').textContent !== said) element('picture-caption').textContent = said;
+  render();
 }
 
 function held({ step, last, holding, line }) {
@@ -162,22 +179,20 @@ function lastLines(text, count) {
   return at < 0 ? text : text.slice(at + 1);
 }
 
-function addOutput(bytes) {
-  let from = 0;
-  while (headCount < headLines && from < bytes.length) {
-    const end = bytes.indexOf(10, from) + 1 || bytes.length;
-    head += decoder.decode(bytes.subarray(from, end));
-    headCount += bytes[end - 1] === 10 ? 1 : 0;
-    from = end;
-  }
-  for (let at = bytes.indexOf(10, from); at >= 0; at = bytes.indexOf(10, at + 1)) ++afterHead;
-  // Only the end of a long frame can be in view: it is read from its first whole line.
-  const start = Math.max(from, bytes.length - 32768);
-  const text = decoder.decode(bytes.subarray(start));
-  tail = lastLines(start > from ? text.slice(text.indexOf('\n') + 1) : tail + text, tailLines);
+// The run's first lines, whole, and the end of the frame, read from its first whole line
+// when the frame was cut (the worker sends only so much of a long frame).
+function addOutput({ head: first, lines, tail: end, cut }) {
+  outputChanged = true;
+  head += decoder.decode(first);
+  afterHead += lines;
+  const text = decoder.decode(end);
+  tail = lastLines(cut ? text.slice(text.indexOf('\n') + 1) : tail + text, tailLines);
 }
 
+let outputChanged = true;
 function showOutput() {
+  if (!outputChanged) return;
+  outputChanged = false;
   const view = element('output');
   const atEnd = view.scrollTop + view.clientHeight >= view.scrollHeight - 8;
   const left = afterHead - (tail.match(/\n/g)?.length ?? 0);
@@ -191,7 +206,7 @@ function showOutput() {
 
 // The prompt the program waits at, said and shown beside the answer box.
 function notePrompt() {
-  const line = (headCount < headLines ? head : tail).split('\n').pop();
+  const line = (tail || head).split('\n').pop();
   const prompt = line.endsWith(': ') ? line.slice(line.lastIndexOf('Enter vector [')).trim() : '';
   const target = /Enter D vector: /.test(line) ? 'The target D: ' : '';
   const asked = prompt && `${target}${prompt}`;
@@ -425,7 +440,7 @@ function update() {
   const { phase } = run;
   const running = phase === 'answering' || phase === 'training' || phase === 'paused';
   const answering = phase === 'answering';
-  if (!answering) element('asked').textContent = '';
+  if (!answering && element('asked').textContent) element('asked').textContent = '';
   element('answer').disabled = !answering;
   element('send').disabled = !answering;
   if (!answering && document.activeElement === element('answer')) element('outcome').focus({ preventScroll: true });
@@ -441,7 +456,8 @@ function update() {
   for (const id of ['step-slider', 'step-number']) {
     const control = element(id);
     control.disabled = !stepping;
-    control.max = Math.max(run.lastStep, at, 1);
+    const most = String(Math.max(run.lastStep, at, 1));
+    if (control.max !== most) control.max = most;
     if (document.activeElement !== control && String(at) !== control.value) control.value = at;
   }
   if (phase === 'answering' && !element('outcome').textContent.startsWith('Training will')) {

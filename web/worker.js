@@ -12,7 +12,27 @@ const compiled = fetch('neuronet.wasm').then((response) => {
 });
 let live = null;  // the run the page shows
 let warmUps = 8;  // dialogues run for the engine's sake while the first answer is awaited
-const tick = () => new Promise((resolve) => setTimeout(resolve));
+const tick = (ms = 0) => new Promise((resolve) => setTimeout(resolve, ms));
+const headLines = 40;      // the beginning of a run that the page keeps in view
+const tailBytes = 32768;   // as much of a frame's end as can be in view
+
+// What the page is shown of a frame's standard output: the bytes still of the run's first
+// lines, how many lines follow, and the frame's end; not the whole of a long run's text,
+// which the page never keeps.
+function summary(chunks, view) {
+  const bytes = new Uint8Array(chunks.reduce((size, chunk) => size + chunk.length, 0));
+  chunks.reduce((at, chunk) => (bytes.set(chunk, at), at + chunk.length), 0);
+  let from = 0;
+  while (view.headLeft > 0 && from < bytes.length) {
+    const end = bytes.indexOf(10, from) + 1 || bytes.length;
+    view.headLeft -= bytes[end - 1] === 10 ? 1 : 0;
+    from = end;
+  }
+  let lines = 0;
+  for (let at = from; at < bytes.length; ++at) lines += bytes[at] === 10 ? 1 : 0;
+  const start = Math.max(from, bytes.length - tailBytes);
+  return { head: bytes.slice(0, from), lines, tail: bytes.slice(start), cut: start > from };
+}
 
 // One run of the program. `answers` are the lines typed, fed as they come; `hooks` says what
 // becomes of its output and what it does where the program waits.
@@ -74,6 +94,7 @@ const never = () => new Promise(() => {});
 function startLive({ answers, holdAt }) {
   let output = [];
   let errors = '';
+  const view = { headLeft: headLines };
   const decoder = new TextDecoder();
   const keep = -2;
   let command = keep;  // where the run is held next, told at its next yield (PageSession::follow)
@@ -87,15 +108,16 @@ function startLive({ answers, holdAt }) {
     },
     frame: (steps, picture, title, fault) => {
       if (abandoned) return;
-      postMessage({ type: 'frame', output, errors, steps, picture, title, fault },
-        [...output, ...(picture ? [picture] : [])].map((bytes) => bytes.buffer));
+      const text = summary(output, view);
+      postMessage({ type: 'frame', text, errors, steps, picture, title, fault },
+        [text.head.buffer, text.tail.buffer, ...(picture ? [picture.buffer] : [])]);
       [output, errors] = [[], ''];
     },
     runLine: (line, centres) => abandoned || postMessage({ type: 'run', line, centres }),
     targetLine: (line) => abandoned || postMessage({ type: 'target', line }),
     inputEnds: () => abandoned,
     yield: async () => {
-      await tick();
+      await tick(5);  // on a busy machine, the page's thread gets a processor to paint
       if (abandoned) return never();
       const next = command;
       command = keep;

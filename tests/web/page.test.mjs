@@ -78,6 +78,9 @@ const explained = await page.locator('#explanation').textContent();
 check('the picture at step 2,718 is what neuronet-plot draws of the trace at that step',
   readFileSync((await download(page, 'Download picture')).path).equals(execFileSync(plot,
     ['--trace', `${work}/long.jsonl`, '--step', '2718', `${long}.out`])));
+const traceLines = readFileSync(`${work}/long.jsonl`, 'latin1').split('\n').slice(0, 2720).join('\n');
+check('the trace downloaded at step 2,718 is neuronet --trace\'s, line for line',
+  readFileSync((await download(page, 'Download trace')).path, 'latin1') === `${traceLines}\n`);
 check('"Explain" writes the step out with its own numbers, its weight change the trace\'s',
   explained.includes(`= ${traced.get(2718).layers[3].dW[2][1]}New weight`) && explained.includes('η = 0.36'));
 await press(page, 'button', 'Copy link');
