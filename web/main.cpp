@@ -100,6 +100,15 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* neuronet_status_words(int status) {
     return ExitStatus::words(status).data();  // each is a whole string literal
 }
 
+// The prompts the program waits at, for the page to tell what it asks for: a JSON object.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* neuronet_prompts() {
+    static const std::string prompts =
+        R"({"elementStart":")" + std::string(Contract::elementPromptStart) + R"(","elementEnd":")" +
+        std::string(Contract::elementPromptEnd) + R"(","target":")" +
+        std::string(Contract::targetPrompt) + R"("})";
+    return prompts.c_str();
+}
+
 // Sends the run's last picture, once the page has its status: the page learns how the run
 // ended without waiting for the drawing.
 extern "C" EMSCRIPTEN_KEEPALIVE void neuronet_draw() {

@@ -33,6 +33,7 @@ const prepared = { transcript: null, trace: null };  // { generation, step, url,
 let preparing = 0;
 
 let worker = null;
+let prompts = null;  // the program's prompts, as its build gives them
 
 // ---- the run ---------------------------------------------------------------------------
 
@@ -87,6 +88,7 @@ function message({ data }) {
     case 'frame': return showFrame(data);
     case 'run': return learnRun(data);
     case 'target': run.target = JSON.parse(data.line); return undefined;
+    case 'prompts': prompts = data.prompts; return undefined;
     case 'held': return held(data);
     case 'status': return ended(data.status, data.words);
     case 'prepared': return downloadPrepared(data);
@@ -207,8 +209,10 @@ function showOutput() {
 // The prompt the program waits at, said and shown beside the answer box.
 function notePrompt() {
   const line = (tail || head).split('\n').pop();
-  const prompt = line.endsWith(': ') ? line.slice(line.lastIndexOf('Enter vector [')).trim() : '';
-  const target = /Enter D vector: /.test(line) ? 'The target D: ' : '';
+  if (!prompts) return;
+  const waiting = line.endsWith(prompts.elementEnd);
+  const prompt = waiting ? line.slice(line.lastIndexOf(prompts.elementStart)).trim() : '';
+  const target = line.includes(prompts.target) ? 'The target D: ' : '';
   const asked = prompt && `${target}${prompt}`;
   if (element('asked').textContent !== asked) {
     element('asked').textContent = asked;

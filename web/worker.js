@@ -58,6 +58,7 @@ class Run {
       runLine: (line, centres) => this.hooks.runLine?.(line, centres),
       targetLine: (line) => this.hooks.targetLine?.(line),
     });
+    this.hooks.loaded?.(this.program);
     return this.program.ccall('neuronet_run', 'number', ['number', 'number', 'string'],
       [holdAt, drawn ? 1 : 0, traceSteps], { async: true });
   }
@@ -114,6 +115,8 @@ function startLive({ answers, holdAt }) {
       [output, errors] = [[], ''];
     },
     runLine: (line, centres) => abandoned || postMessage({ type: 'run', line, centres }),
+    loaded: (program) => postMessage({ type: 'prompts',
+      prompts: JSON.parse(program.ccall('neuronet_prompts', 'string', [], [])) }),
     targetLine: (line) => abandoned || postMessage({ type: 'target', line }),
     inputEnds: () => abandoned,
     yield: async () => {
