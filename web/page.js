@@ -40,7 +40,7 @@ let prompts = null;  // the program's prompts, as its build gives them
 function start(answers = [], holdAt = 0) {
   run.answers = [...answers];
   run.generation += 1;
-  Object.assign(run, { phase: answers.length ? 'training' : 'answering', step: 0, held: null,
+  Object.assign(run, { phase: answers.length ? 'training' : 'loading', step: 0, held: null,
     line: null, target: null, holdAt, lastStep: holdAt > 0 ? Math.max(run.lastStep, holdAt) : 0 });
   if (!answers.length) run.lastStep = 0;
   [head, tail, afterHead] = ['', '', 0];
@@ -221,7 +221,8 @@ function notePrompt() {
   if (asked) {
     const first = run.phase === 'loading';
     run.phase = 'answering';
-    if (first && document.activeElement === document.body) {
+    if (first && (run.focusAnswer || document.activeElement === document.body)) {
+      run.focusAnswer = false;
       update();
       element('answer').focus({ preventScroll: true });  // at any zoom, the prompt stays in view
     }
@@ -464,6 +465,7 @@ function update() {
     if (control.max !== most) control.max = most;
     if (document.activeElement !== control && String(at) !== control.value) control.value = at;
   }
+  if (phase === 'loading') setOutcome('Loading the program…');
   if (phase === 'answering' && !element('outcome').textContent.startsWith('Training will')) {
     setOutcome('Waiting for an answer.');
   }
@@ -533,8 +535,8 @@ element('stop').addEventListener('click', () => {
 });
 element('new-run').addEventListener('click', () => {
   history.replaceState(null, '', location.pathname);
+  run.focusAnswer = true;  // once the program asks
   start();
-  element('answer').focus();
 });
 element('step-slider').addEventListener('input', (event) => go(+event.target.value));
 element('step-number').addEventListener('change', (event) => go(+event.target.value));
