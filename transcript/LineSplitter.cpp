@@ -33,7 +33,7 @@ std::optional<std::string_view> LineSplitter::next() {
         if (passingOver_) {
             passingOver_ = false;
         } else if (line_.empty()) {
-            return ended.substr(0, longest_ + 1);  // no copy, when a piece holds the line
+            return ended;  // no copy, when a piece holds the line
         } else {
             keep(ended);
             handedOut_ = true;

@@ -6,8 +6,9 @@
 #include <string_view>
 
 // Cuts text that comes in pieces, which may end anywhere, into lines, in memory bounded by
-// the longest line: of a longer line only its first `longest` + 1 bytes are handed out, so
-// that its reader can reject it, and the rest of it is passed over.
+// the longest line: of a longer line that runs across pieces only its first `longest` + 1
+// bytes are kept and handed out, so that its reader can reject it, and the rest of it is
+// passed over.
 class LineSplitter {
   public:
     explicit LineSplitter(std::size_t longest) : longest_(longest) {}
