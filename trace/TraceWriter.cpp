@@ -3,8 +3,6 @@
 #include <cstdio>
 #include <ostream>
 
-#include "linalg/Matrix.hpp"
-#include "linalg/Vector.hpp"
 #include "trace/JsonNumber.hpp"
 
 void TraceWriter::key(std::string_view name) {

@@ -7,8 +7,10 @@
 #include <string>
 #include <string_view>
 
-class Matrix;
-class Vector;
+// Whole types, not declarations: a span of an incomplete type is ill-formed once it is
+// used as a range, and newer standard libraries check that in the header.
+#include "linalg/Matrix.hpp"
+#include "linalg/Vector.hpp"
 
 // Writes a trace of a run: JSON Lines, every number exact (JsonNumber). A line for the run
 // as training begins, one when the target has been read, one per traced step, and one for
