@@ -4,6 +4,8 @@
 #include <ostream>
 #include <string_view>
 
+#include "cli/OptionValue.hpp"
+#include "cli/UsageError.hpp"
 #include "transcript/Contract.hpp"
 #include "transcript/ExitStatus.hpp"
 #include "transcript/Quoted.hpp"
@@ -46,52 +48,44 @@ void CommandLine::misuse(std::string why) {
     }
 }
 
-std::optional<std::string> CommandLine::value(std::span<const char* const> arguments,
-                                              std::size_t& k, std::string_view name) {
-    const std::string_view argument = arguments[k];
-    if (argument.size() > name.size()) {
-        return std::string(argument.substr(name.size() + 1));
-    }
-    if (k + 1 == arguments.size()) {
-        misuse("option " + std::string(name) + " needs a value");
-        return std::nullopt;
-    }
-    return arguments[++k];
-}
-
 // The first argument that is neither an option nor an option's value decides; so does,
 // when every one is an option, the first of --help and --version.
 CommandLine::CommandLine(std::span<const char* const> arguments) {
     bool stepsGiven = false;
     for (std::size_t k = 0; k < arguments.size() && request_ != Request::misuse; ++k) {
-        const std::string_view argument = arguments[k];
-        const auto is = [argument](std::string_view name) {
-            return argument == name || (argument.starts_with(name) && argument[name.size()] == '=');
-        };
-        if (argument == "--help" || argument == "--version") {
-            if (request_ == Request::dialogue) {
-                request_ = argument == "--help" ? Request::help : Request::version;
-            }
-        } else if (is(traceOption)) {
-            tracePath_ = value(arguments, k, traceOption);
-        } else if (is(stepsOption)) {
-            const auto list = value(arguments, k, stepsOption);
-            const auto steps = list ? TraceSteps::parse(*list) : std::nullopt;
-            stepsGiven = true;
-            if (steps) {
-                traceSteps_ = *steps;
-            } else if (list) {
-                misuse("option " + std::string(stepsOption) +
-                       " takes steps such as 1-100,every:1000,7, not " + ::quoted(*list));
-            }
-        } else {
-            misuse((argument.starts_with('-') ? "unknown option " : "unexpected operand ") +
-                   quoted(argument));
+        try {
+            stepsGiven |= take(arguments, k);
+        } catch (const UsageError& error) {
+            misuse(error.why);
         }
     }
     if (stepsGiven && !tracePath_) {
         misuse("option " + std::string(stepsOption) + " needs " + std::string(traceOption));
     }
+}
+
+bool CommandLine::take(std::span<const char* const> arguments, std::size_t& k) {
+    const std::string_view argument = arguments[k];
+    if (argument == "--help" || argument == "--version") {
+        if (request_ == Request::dialogue) {
+            request_ = argument == "--help" ? Request::help : Request::version;
+        }
+    } else if (const auto path = optionValue(arguments, k, traceOption)) {
+        tracePath_ = std::string(*path);
+    } else if (const auto list = optionValue(arguments, k, stepsOption)) {
+        const auto steps = TraceSteps::parse(*list);
+        if (!steps) {
+            misuse("option " + std::string(stepsOption) +
+                   " takes steps such as 1-100,every:1000,7, not " + ::quoted(*list));
+        } else {
+            traceSteps_ = *steps;
+        }
+        return true;
+    } else {
+        misuse((argument.starts_with('-') ? "unknown option " : "unexpected operand ") +
+               quoted(argument));
+    }
+    return false;
 }
 
 int CommandLine::answer(std::ostream& out, std::ostream& err) const {

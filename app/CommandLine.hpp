@@ -26,9 +26,9 @@ class CommandLine {
     enum class Request { dialogue, help, version, misuse };
     // The first misuse decides: what is wrong, in words for the user.
     void misuse(std::string why);
-    // The option's value: the rest of "--name=value", or the next argument.
-    std::optional<std::string> value(std::span<const char* const> arguments, std::size_t& k,
-                                     std::string_view name);
+    // Takes the argument at `k`, and its option's value; says whether it gave the steps to
+    // trace. Throws UsageError for an option whose value is missing.
+    bool take(std::span<const char* const> arguments, std::size_t& k);
 
     Request request_ = Request::dialogue;
     std::string misused_;

@@ -10,16 +10,18 @@
 #include <cstring>
 #include <iostream>
 #include <memory>
-#include <new>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "cli/OptionValue.hpp"
+#include "cli/Tool.hpp"
+#include "cli/UsageError.hpp"
 #include "compare/TraceComparison.hpp"
 #include "console/ConsoleBuffer.hpp"
 #include "trace/TraceLines.hpp"
-#include "transcript/ExitStatus.hpp"
 #include "transcript/Quoted.hpp"
 
 namespace {
@@ -47,16 +49,6 @@ constexpr const char* help =
 
 ConsoleBuffer standardOutput(STDOUT_FILENO, "standard output");
 
-[[noreturn]] void outOfMemory() {
-    constexpr char message[] = "neuronet-compare: out of memory\n";
-    [[maybe_unused]] const auto written = ::write(STDERR_FILENO, message, sizeof message - 1);
-    std::_Exit(ExitStatus::fatalError);
-}
-
-struct UsageError {
-    std::string why;
-};
-
 struct Arguments {
     TraceComparison::Tolerance tolerance;
     std::vector<std::string> traces;
@@ -77,24 +69,12 @@ double nonNegative(std::string_view option, std::string_view text) {
     return value;
 }
 
-Arguments parse(int argc, char* argv[]) {
+Arguments parse(std::span<const char* const> argv) {
     Arguments arguments;
     bool options = true;
-    for (int k = 1; k < argc; ++k) {
+    for (std::size_t k = 0; k < argv.size(); ++k) {
         const std::string_view argument = argv[k];
-        const auto valueOf = [&](std::string_view name) -> std::optional<std::string_view> {
-            if (argument.starts_with(name) && argument.size() > name.size() &&
-                argument[name.size()] == '=') {
-                return argument.substr(name.size() + 1);
-            }
-            if (argument != name) {
-                return std::nullopt;
-            }
-            if (k + 1 == argc) {
-                throw UsageError{"option " + std::string(name) + " needs a value"};
-            }
-            return std::string_view(argv[++k]);
-        };
+        const auto valueOf = [&](std::string_view name) { return optionValue(argv, k, name); };
         if (!options || argument == "-" || !argument.starts_with('-')) {
             arguments.traces.emplace_back(argument);
         } else if (argument == "--") {
@@ -170,25 +150,18 @@ int compare(const Arguments& arguments, std::ostream& out) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    std::set_new_handler(outOfMemory);
+    const Tool tool("neuronet-compare", usage);
     std::ostream out(&standardOutput);
-    try {
-        out.exceptions(std::ios::badbit);
-        const Arguments arguments = parse(argc, argv);
-        if (arguments.help || arguments.version) {
-            out << (arguments.help ? std::string(usage) + help : "neuronet-compare 1.0\n");
-            out.flush();
-            return same;
-        }
-        return compare(arguments, out);
-    } catch (const UsageError& error) {
-        std::cerr << "neuronet-compare: " << error.why << '\n' << usage;
-        return ExitStatus::usage;
-    } catch (const TraceLines::Unusable& unusable) {
-        std::cerr << "neuronet-compare: " << unusable.what() << '\n';
-        return unusableInput;
-    } catch (const std::exception& failure) {
-        std::cerr << "neuronet-compare: " << failure.what() << '\n';
-        return ExitStatus::fatalError;
-    }
+    return tool.run<TraceLines::Unusable>(
+        [&] {
+            out.exceptions(std::ios::badbit);
+            const Arguments arguments = parse(std::span<const char* const>(argv + 1, argv + argc));
+            if (arguments.help || arguments.version) {
+                out << (arguments.help ? std::string(usage) + help : "neuronet-compare 1.0\n");
+                out.flush();
+                return same;
+            }
+            return compare(arguments, out);
+        },
+        unusableInput);
 }

@@ -8,21 +8,22 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <memory>
-#include <new>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
+#include "cli/OptionValue.hpp"
+#include "cli/Tool.hpp"
+#include "cli/UsageError.hpp"
 #include "console/ConsoleBuffer.hpp"
 #include "plot/Picture.hpp"
 #include "plot/TracedStep.hpp"
 #include "trace/TraceLines.hpp"
-#include "transcript/ExitStatus.hpp"
 #include "transcript/Quoted.hpp"
 #include "transcript/TranscriptReader.hpp"
 
@@ -65,42 +66,13 @@ constexpr const char* help =
 ConsoleBuffer standardOutput(STDOUT_FILENO, "standard output");
 std::array<char, 64 * 1024> chunk;
 
-// Memory has run out. Throwing needs memory too, so the run ends here, with the one line
-// that says why. What is buffered of the picture stays unwritten.
-[[noreturn]] void outOfMemory() {
-    constexpr char message[] = "neuronet-plot: out of memory\n";
-    [[maybe_unused]] const auto written = ::write(STDERR_FILENO, message, sizeof message - 1);
-    std::_Exit(ExitStatus::fatalError);
-}
-
-struct UsageError {
-    std::string why;
-};
-
 struct Arguments {
     const char* transcript = nullptr;
-    const char* trace = nullptr;
+    std::optional<std::string> trace;
     std::optional<std::int64_t> step;
     // "--help" or "--version", when one came before any mistake.
     std::string_view request;
 };
-
-// The value of option `name`, given as NAME=VALUE or as NAME VALUE; nothing when the argument
-// at `k` is not that option.
-std::optional<const char*> optionValue(int argc, char* argv[], int& k, std::string_view name) {
-    const std::string_view argument = argv[k];
-    if (argument.starts_with(name) && argument.size() > name.size() &&
-        argument[name.size()] == '=') {
-        return argv[k] + name.size() + 1;
-    }
-    if (argument != name) {
-        return std::nullopt;
-    }
-    if (k + 1 == argc) {
-        throw UsageError{"option " + std::string(name) + " needs a value"};
-    }
-    return argv[++k];
-}
 
 // A whole number from 1, the whole of the text.
 std::int64_t stepNumber(std::string_view text) {
@@ -113,13 +85,13 @@ std::int64_t stepNumber(std::string_view text) {
 }
 
 // The arguments in order: the first mistake, or --help or --version, decides.
-Arguments parse(int argc, char* argv[]) {
+Arguments parse(std::span<const char* const> argv) {
     Arguments arguments;
     bool options = true;
-    for (int k = 1; k < argc; ++k) {
+    for (std::size_t k = 0; k < argv.size(); ++k) {
         const std::string_view argument = argv[k];
         const auto value = [&](std::string_view name) {
-            return options ? optionValue(argc, argv, k, name) : std::nullopt;
+            return options ? optionValue(argv, k, name) : std::nullopt;
         };
         if (options && argument == "--") {
             options = false;
@@ -127,7 +99,7 @@ Arguments parse(int argc, char* argv[]) {
             arguments.request = argument;
             return arguments;
         } else if (const auto trace = value("--trace")) {
-            arguments.trace = *trace;
+            arguments.trace = std::string(*trace);
         } else if (const auto step = value("--step")) {
             arguments.step = stepNumber(*step);
         } else if (arguments.transcript != nullptr ||
@@ -139,7 +111,7 @@ Arguments parse(int argc, char* argv[]) {
             arguments.transcript = argv[k];
         }
     }
-    if ((arguments.trace == nullptr) == arguments.step.has_value()) {
+    if (arguments.trace.has_value() != arguments.step.has_value()) {
         throw UsageError{arguments.step ? "option --step needs --trace"
                                         : "option --trace needs --step"};
     }
@@ -172,10 +144,10 @@ int draw(const Arguments& arguments, std::ostream& out) {
     static const std::string name = fromFile ? quoted(path) : "standard input";
     static ConsoleBuffer input(fromFile ? opened(path, name) : STDIN_FILENO, name.c_str());
     std::unique_ptr<ConsoleBuffer> trace;
-    const std::string traceName = arguments.trace ? quoted(arguments.trace) : "";
+    const std::string traceName = arguments.trace ? ::quoted(*arguments.trace) : "";
     if (arguments.trace) {
-        trace =
-            std::make_unique<ConsoleBuffer>(opened(arguments.trace, traceName), traceName.c_str());
+        trace = std::make_unique<ConsoleBuffer>(opened(arguments.trace->c_str(), traceName),
+                                                traceName.c_str());
     }
     TranscriptReader reader;
     if (arguments.step) {
@@ -199,30 +171,20 @@ int draw(const Arguments& arguments, std::ostream& out) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    std::set_new_handler(outOfMemory);
+    const Tool tool("neuronet-plot", usage);
     std::ostream out(&standardOutput);
-    try {
-        // A write that fails throws, so that the run ends where it failed.
-        out.exceptions(std::ios::badbit);
-        const Arguments arguments = parse(argc, argv);
-        if (!arguments.request.empty()) {
-            out << (arguments.request == "--help" ? usage : "neuronet-plot 1.0\n")
-                << (arguments.request == "--help" ? help : "");
-            out.flush();
-            return drawn;
-        }
-        return draw(arguments, out);
-    } catch (const UsageError& error) {
-        std::cerr << "neuronet-plot: " << error.why << '\n' << usage;
-        return ExitStatus::usage;
-    } catch (const TranscriptReader::Unusable& unusable) {
-        std::cerr << "neuronet-plot: " << unusable.what() << '\n';
-        return unusableInput;
-    } catch (const TraceLines::Unusable& unusable) {
-        std::cerr << "neuronet-plot: " << unusable.what() << '\n';
-        return unusableInput;
-    } catch (const std::exception& failure) {
-        std::cerr << "neuronet-plot: " << failure.what() << '\n';
-        return ExitStatus::fatalError;
-    }
+    return tool.run<TranscriptReader::Unusable, TraceLines::Unusable>(
+        [&] {
+            // A write that fails throws, so that the run ends where it failed.
+            out.exceptions(std::ios::badbit);
+            const Arguments arguments = parse(std::span<const char* const>(argv + 1, argv + argc));
+            if (!arguments.request.empty()) {
+                out << (arguments.request == "--help" ? usage : "neuronet-plot 1.0\n")
+                    << (arguments.request == "--help" ? help : "");
+                out.flush();
+                return drawn;
+            }
+            return draw(arguments, out);
+        },
+        unusableInput);
 }
