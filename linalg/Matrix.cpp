@@ -91,15 +91,15 @@ bool Matrix::add(const Matrix& change) {
     return changed;
 }
 
+double Matrix::derivativeAt(double v, double slope) {
+    const double e = std::exp(-slope * v);
+    return (slope * e) / ((e + 1.0) * (e + 1.0));
+}
+
 void Matrix::derivativeDiagonal(const Vector& v, double slope, double /*offset*/) {
     for (std::int32_t i = 0; i < rows_; ++i) {
         for (std::int32_t j = 0; j < cols_; ++j) {
-            double derivative = 0.0;
-            if (i == j) {
-                const double e = std::exp(-slope * v.get(i));
-                derivative = (slope * e) / ((e + 1.0) * (e + 1.0));
-            }
-            set(i, j, derivative);
+            set(i, j, i == j ? derivativeAt(v.get(i), slope) : 0.0);
         }
     }
 }

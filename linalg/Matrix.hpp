@@ -64,6 +64,8 @@ class Matrix {
     // diagonal, 0.0 elsewhere. The matrix keeps its shape, which must be square with no
     // more rows than v has elements. The offset does not enter.
     void derivativeDiagonal(const Vector& v, double slope, double offset);
+    // That derivative at one value.
+    static double derivativeAt(double v, double slope);
 
   private:
     static std::size_t index(std::int32_t i) { return static_cast<std::size_t>(i); }

@@ -44,6 +44,7 @@ class Vector {
     std::int32_t size() const { return static_cast<std::int32_t>(elements_.size()); }
     std::span<const double> elements() const { return elements_; }
     double get(std::int32_t i) const { return elements_[static_cast<std::size_t>(i)]; }
+    void set(std::int32_t i, double value) { elements_[static_cast<std::size_t>(i)] = value; }
 
     // New elements are 0.0; the old content is always discarded.
     void resize(std::int32_t count);

@@ -1,11 +1,13 @@
 #include "net/NeuroNet.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <exception>
 #include <iostream>
 #include <string>
 
+#include "net/WeightChange.hpp"
 #include "transcript/StreamedNumber.hpp"
 
 namespace {
@@ -152,7 +154,28 @@ NeuroNet::StepRecord NeuroNet::recordOf(const Work& work, std::int32_t step, dou
             {work.Delta.get(), computed},
             {work.dWold.get(), computed},
             {work.dW.get(), computed},
-            {weights.get(), computed}};
+            {weights.get(), computed},
+            work.TMP};
+}
+
+TrainingState NeuroNet::stateAfter(const StepRecord& r) {
+    TrainingState state{r.step, {}, {}, r.firstOutput};
+    state.weights.resize(r.weights.size());
+    state.changes.resize(r.changes.size());
+    std::copy(r.weights.begin(), r.weights.end(), state.weights.begin());
+    std::copy(r.changes.begin(), r.changes.end(), state.changes.begin());
+    return state;
+}
+
+std::int32_t NeuroNet::resume(Work& work) {
+    for (std::int32_t g = 0; g < layers - 1; ++g) {
+        weights[at(g)] = resumption_->weights[at(g)];
+        work.dW[at(g)] = resumption_->changes[at(g)];
+    }
+    work.TMP = resumption_->firstOutput;
+    const std::int32_t next = resumption_->step + 1;
+    resumption_.reset();
+    return next;
 }
 
 NeuroNet::Outcome NeuroNet::BackPropagate(std::istream& in, const TargetListener& targetRead) {
@@ -177,6 +200,9 @@ NeuroNet::Outcome NeuroNet::BackPropagate(std::istream& in, const TargetListener
         targetRead(work.D, outcome.unreadTarget);
     }
     const double smallestError = smallestReachableError(work.D, offset);
+    if (resumption_) {
+        step = resume(work);
+    }
 
     while (step != 0) {
         Propagate();
@@ -252,9 +278,11 @@ void NeuroNet::computeWeightChanges(Work& work, bool firstStep, double eta, doub
         }
         dW.resize(X.size(), delta.size());
         for (std::int32_t i = 0; i < delta.size(); ++i) {
-            const double share = delta.get(i) * (1 - alpha);
+            const double share = WeightChange::share(delta.get(i), alpha);
             for (std::int32_t k = 0; k < X.size(); ++k) {
-                dW.set(k, i, (X.get(k) * share + dWold.get(k, i) * alpha) * (-eta));
+                const double sum = WeightChange::sum(WeightChange::fromInput(X.get(k), share),
+                                                     WeightChange::carried(dWold.get(k, i), alpha));
+                dW.set(k, i, WeightChange::change(sum, eta));
             }
         }
     }

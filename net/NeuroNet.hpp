@@ -10,6 +10,7 @@
 
 #include "linalg/Matrix.hpp"
 #include "linalg/Vector.hpp"
+#include "net/TrainingState.hpp"
 #include "transcript/Contract.hpp"
 #include "transcript/StopReason.hpp"
 
@@ -40,7 +41,15 @@ class NeuroNet {
         bool last;
         std::span<const Vector> sums, outputs, deltas;
         std::span<const Matrix> previousChanges, changes, weights;
+        // Step 1's output, which the report prints again.
+        const Vector& firstOutput;
     };
+    // Training's state after the step, to go on from.
+    static TrainingState stateAfter(const StepRecord& r);
+    // Once the target has been read, training goes on after the state's step rather than from
+    // step 1, and the steps before it write nothing. The state must be one this network came
+    // to, with the same target.
+    void resumeFrom(TrainingState state) { resumption_ = std::move(state); }
     // Who watches training: told as it begins, with the learning rate drawn, the share alpha
     // of the previous change and the error limit; and after every step.
     struct Watcher {
@@ -118,6 +127,8 @@ class NeuroNet {
     bool applyWeightChanges(const Work& work);
     void writeReport(const Work& work, double Emax, double E, std::int32_t steps) const;
     StepRecord recordOf(const Work& work, std::int32_t step, double E, bool last) const;
+    // Takes on the state to resume from; returns the step to make next.
+    std::int32_t resume(Work& work);
 
     std::int32_t layers = 0;
     std::unique_ptr<Matrix[]> weights;
@@ -127,4 +138,5 @@ class NeuroNet {
     std::int32_t stepLimit = Contract::stepLimit;
     Watcher watcher_;
     std::unique_ptr<Vector[]> sums_;  // each computed layer's weighted sums, when watched
+    std::optional<TrainingState> resumption_;
 };

@@ -16,3 +16,16 @@ void Thinning::add(std::vector<Transcript::Step>& kept, const Transcript::Step& 
         stride_ *= 2;
     }
 }
+
+std::vector<Transcript::Step> Thinning::resume(std::int64_t last, std::int64_t stride,
+                                               std::span<const Transcript::Step> logged) {
+    stride_ = stride;
+    lastOffStride_ = (last - 1) % stride_ != 0;
+    std::vector<Transcript::Step> kept;
+    for (const Transcript::Step& step : logged) {
+        if (step.number <= last && ((step.number - 1) % stride_ == 0 || step.number == last)) {
+            kept.push_back(step);
+        }
+    }
+    return kept;
+}

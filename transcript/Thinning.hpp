@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "transcript/Transcript.hpp"
@@ -16,6 +17,14 @@ class Thinning {
 
     // Adds the next step, numbered one after the last, to those kept in `kept`.
     void add(std::vector<Transcript::Step>& kept, const Transcript::Step& step);
+
+    // Every how many steps those kept lie, from the first.
+    std::int64_t stride() const { return stride_; }
+    // Takes up the thinning as it stood after step `last`, when every `stride`-th step was
+    // kept, from steps logged at that time or before: every step kept then must be among them.
+    // Returns the steps kept then.
+    std::vector<Transcript::Step> resume(std::int64_t last, std::int64_t stride,
+                                         std::span<const Transcript::Step> logged);
 
   private:
     std::size_t capacity_;

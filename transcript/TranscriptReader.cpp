@@ -82,6 +82,15 @@ void TranscriptReader::feed(std::string_view bytes) {
     }
 }
 
+void TranscriptReader::resumeAt(std::int64_t steps, std::int64_t stride,
+                                std::span<const Transcript::Step> logged) {
+    if (expecting_ != Expecting::stepOrReport || run_.stepCount != 0) {
+        throw std::logic_error("a transcript is resumed only before its first step");
+    }
+    run_.steps = thinning_.resume(steps, stride, logged);
+    run_.stepCount = steps;
+}
+
 void TranscriptReader::line(std::string_view text) {
     // After the step read as far as, only the line that says training stopped is read.
     passingOver_ =

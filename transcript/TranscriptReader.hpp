@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -48,6 +49,14 @@ class TranscriptReader {
     // run drawn is the one the whole transcript gives. Needs the network to be known and
     // one finite element per output; throws std::invalid_argument otherwise.
     void setTarget(const std::vector<double>& target);
+
+    // Reads on as if the transcript had shown `steps` steps since the target was asked for,
+    // the steps kept then among those `logged`, with every `stride`-th step kept; their text
+    // is not fed. Only before the first step, once the network is known.
+    void resumeAt(std::int64_t steps, std::int64_t stride,
+                  std::span<const Transcript::Step> logged);
+    // Every how many steps those the run keeps lie.
+    std::int64_t stride() const { return thinning_.stride(); }
 
     const Transcript& run() const { return run_; }
     // How many lines have been read.
