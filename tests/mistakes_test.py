@@ -7,6 +7,7 @@ Usage: mistakes_test.py NEURONET NEURONET_COMPARE [unittest arguments]"""
 import json
 import math
 import os
+import re
 import subprocess
 import sys
 import tempfile
@@ -123,6 +124,13 @@ class Mistakes(unittest.TestCase):
         status, verdict = self.compared("")
         self.assertEqual((status, verdict["verdict"], verdict["steps"]), (0, "agree", 20))
 
+    def documented(self):
+        """The keys and mistakes the manual's section on the JSON verdict names."""
+        with open(os.path.join(TESTS, "..", "docs", "neuronet-compare.1")) as manual:
+            section = manual.read().split(".SH THE JSON VERDICT")[1].split(".SH ")[0]
+        return set(re.findall(r"[\w-]+", " ".join(re.findall(r"^\.BR? (.*)$", section.replace(
+            "\\-", "-"), re.M))))
+
     def test_each_mistake_is_named(self):
         if self.run["sizes"][3:] != [9, 9] or self.run["eta"] in (0.55, 0):
             self.skipTest("this C library's rand draws another network than the GNU C library's")
@@ -132,6 +140,8 @@ class Mistakes(unittest.TestCase):
                 self.assertEqual((status, verdict["verdict"]), (1, "differ"))
                 difference = verdict["difference"]
                 got = {**difference, **difference["diagnosis"]}
+                self.assertLessEqual({*verdict, *difference, *difference["diagnosis"],
+                                      got["mistake"] or "verdict"}, self.documented())
                 got["inputs"] = [i["agreement"] for i in got.get("inputs", [])]
                 self.assertEqual({k: got.get(k) for k in facts}, facts, got["sentence"])
 
