@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <string>
 
@@ -164,7 +165,7 @@ std::vector<double> MistakeSearch::values(Kind kind, const LineComparison::Diffe
             : kind == Kind::alpha ? (x * delta - change / -c.eta) / (x * delta - P)
                                   : (change / -c.eta - x * (delta * (1 - c.alpha))) / P;
         for (int digits = 1; std::isfinite(solved) && digits <= 17; ++digits) {
-            values.push_back(std::stod(fmt::format("{:.{}g}", solved, digits)));
+            values.push_back(std::strtod(fmt::format("{:.{}g}", solved, digits).c_str(), nullptr));
         }
     }
     const double own = kind == Kind::eta ? c.eta : c.alpha;
@@ -185,7 +186,7 @@ std::vector<Mistake> MistakeSearch::suspects(const LineComparison::Difference& d
                                 {Kind::carrySignTurned},
                                 {Kind::carryWithoutEta}};
     const std::size_t L = model_->constants().sizes.size() - 1;
-    for (int count = 1; count <= static_cast<int>(L); ++count) {
+    for (int count = 1; count <= static_cast<int>(L) && L < 16; ++count) {
         for (std::size_t set = 1; set < (std::size_t{1} << L); ++set) {
             if (std::popcount(set) == count) {
                 all.push_back({Kind::layersNotUpdated, set});

@@ -104,7 +104,8 @@ std::optional<Diagnosis> PlainDiagnosis::of(const LineComparison::Difference& d,
                                             const LineComparison::Tolerance& tolerance) {
     Diagnosis diagnosis;
     const auto reference = JsonNumber::read(d.reference);
-    const bool counts = Wording::isCount(d.key) && !d.reference.is_array() && !d.mine.is_array();
+    const auto count = [](const json& value) { return value.is_number() || value.is_null(); };
+    const bool counts = Wording::isCount(d.key) && count(d.reference) && count(d.mine);
     if (counts && !countSentence(d, referenceLine, layerCount).empty()) {
         diagnosis.sentence = countSentence(d, referenceLine, layerCount);
     } else if (d.mine.is_null() && reference && !std::isfinite(*reference)) {

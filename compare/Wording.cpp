@@ -65,9 +65,3 @@ bool Wording::isCount(const std::string& key) {
 std::string Wording::layer(std::size_t g, std::size_t layerCount) {
     return g + 1 == layerCount ? "the output layer" : "hidden layer " + std::to_string(g + 1);
 }
-
-std::string Wording::layerCapitalised(std::size_t g, std::size_t layerCount) {
-    std::string words = layer(g, layerCount);
-    words[0] = static_cast<char>(words[0] - 'a' + 'A');
-    return words;
-}

@@ -16,6 +16,4 @@ struct Wording {
     static bool isCount(const std::string& key);
     // A computed layer by its place: "hidden layer 1" for g = 0, ..., "the output layer".
     static std::string layer(std::size_t g, std::size_t layerCount);
-    // The same at the start of a sentence: "Hidden layer 1", "The output layer".
-    static std::string layerCapitalised(std::size_t g, std::size_t layerCount);
 };
