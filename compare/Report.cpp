@@ -1,7 +1,6 @@
 #include "compare/Report.hpp"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <ostream>
 
