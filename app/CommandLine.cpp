@@ -1,5 +1,7 @@
 #include "app/CommandLine.hpp"
 
+#include <charconv>
+#include <cstdint>
 #include <iomanip>
 #include <ostream>
 #include <string_view>
@@ -13,7 +15,8 @@
 namespace {
 
 constexpr const char* usageLine =
-    "Usage: neuronet [--help | --version] [--trace FILE [--trace-steps LIST]] < numbers\n";
+    "Usage: neuronet [--help | --version] [--seed S] [--step-limit N] [--trace FILE "
+    "[--trace-steps LIST]] < numbers\n";
 
 constexpr const char* help =
     "Builds a small feed-forward neural network with random layer sizes and weights and\n"
@@ -26,6 +29,9 @@ constexpr const char* help =
     "Options:\n"
     "  --help              show this help and exit\n"
     "  --version           show the version and exit\n"
+    "  --seed S            seed the C library's rand with S (0 to 4294967295) before the\n"
+    "                      run, for another network; without it, rand is never seeded\n"
+    "  --step-limit N      train at most N steps, from 1 to 10000000 (the default)\n"
     "  --trace FILE        write every number of every step, exactly, to FILE as JSON Lines\n"
     "  --trace-steps LIST  trace only these steps, and the last: N, A-B or every:K, joined\n"
     "                      by commas (1-100,every:1000)\n"
@@ -38,6 +44,21 @@ constexpr const char* helpEnd =
 
 constexpr std::string_view traceOption = "--trace";
 constexpr std::string_view stepsOption = "--trace-steps";
+constexpr std::string_view seedOption = "--seed";
+constexpr std::string_view stepLimitOption = "--step-limit";
+
+// A whole number from `low` to `high`, in decimal digits alone, or a usage error saying so.
+std::uint64_t wholeNumber(std::string_view option, std::string_view text, std::uint64_t low,
+                          std::uint64_t high) {
+    std::uint64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value < low || value > high) {
+        throw UsageError{"option " + std::string(option) + " takes a whole number from " +
+                         std::to_string(low) + " to " + std::to_string(high) + ", not " +
+                         quoted(text)};
+    }
+    return value;
+}
 
 }  // namespace
 
@@ -72,6 +93,11 @@ bool CommandLine::take(std::span<const char* const> arguments, std::size_t& k) {
         }
     } else if (const auto path = optionValue(arguments, k, traceOption)) {
         tracePath_ = std::string(*path);
+    } else if (const auto seed = optionValue(arguments, k, seedOption)) {
+        seed_ = static_cast<std::uint32_t>(wholeNumber(seedOption, *seed, 0, UINT32_MAX));
+    } else if (const auto limit = optionValue(arguments, k, stepLimitOption)) {
+        stepLimit_ =
+            static_cast<std::int32_t>(wholeNumber(stepLimitOption, *limit, 1, Contract::stepLimit));
     } else if (const auto list = optionValue(arguments, k, stepsOption)) {
         const auto steps = TraceSteps::parse(*list);
         if (!steps) {

@@ -1,14 +1,16 @@
 #pragma once
 
+#include <cstdint>
 #include <iosfwd>
 #include <optional>
 #include <span>
 #include <string>
 
 #include "trace/TraceSteps.hpp"
+#include "transcript/Contract.hpp"
 
 // What the program's arguments ask for. It takes no operands: with no argument, or with
-// --trace, it runs the dialogue; --help and --version answer instead.
+// --seed, --step-limit or --trace, it runs the dialogue; --help and --version answer instead.
 class CommandLine {
   public:
     explicit CommandLine(std::span<const char* const> arguments);
@@ -17,6 +19,9 @@ class CommandLine {
     // The file the run is traced into, if any, and which steps.
     const std::optional<std::string>& tracePath() const { return tracePath_; }
     const TraceSteps& traceSteps() const { return traceSteps_; }
+    // The seed given to std::srand before the run, if any, and the most steps it trains.
+    const std::optional<std::uint32_t>& seed() const { return seed_; }
+    std::int32_t stepLimit() const { return stepLimit_; }
 
     // Answers a request other than the dialogue: the usage, the version, or the
     // argument that is not the program's. Returns the exit status.
@@ -34,4 +39,6 @@ class CommandLine {
     std::string misused_;
     std::optional<std::string> tracePath_;
     TraceSteps traceSteps_;
+    std::optional<std::uint32_t> seed_;
+    std::int32_t stepLimit_ = Contract::stepLimit;
 };

@@ -1,5 +1,6 @@
 #include "app/Dialogue.hpp"
 
+#include <cstdlib>
 #include <exception>
 #include <iostream>
 #include <new>
@@ -46,6 +47,9 @@ void traceFailure(const DialogueOptions& options, const std::string& why) {
 
 int runDialogue(std::istream& in, std::ostream& out, std::ostream& err,
                 const DialogueOptions& options) {
+    if (options.seed) {
+        std::srand(*options.seed);
+    }
     Vector a(Contract::inputSize);
     const auto unreadInput = a.input(in, out);
     if (unreadInput) {
@@ -56,7 +60,7 @@ int runDialogue(std::istream& in, std::ostream& out, std::ostream& err,
         NeuroNet NEURO(a, out);
         NEURO.limitSteps(options.stepLimit);
         if (options.trace) {
-            options.trace->watch(NEURO);
+            options.trace->watch(NEURO, options.seed);
         }
         if (options.built) {
             options.built(NEURO);

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
+#include <optional>
 
 #include "net/NeuroNet.hpp"
 #include "transcript/Contract.hpp"
@@ -14,6 +15,9 @@ class TraceRecorder;
 // a field left out of a designated initializer unless it has one).
 struct DialogueOptions {
     std::int32_t stepLimit = Contract::stepLimit;
+    // Given to std::srand before the run, if any: without it the generator goes on from where
+    // it stands, which for a fresh program is as if seeded with 1.
+    std::optional<std::uint32_t> seed = {};
     // Shown the target as soon as it has been read, before training begins; an element
     // that could not be read is 0.
     std::function<void(const Vector&)> targetRead = {};

@@ -15,13 +15,14 @@ void TraceRecorder::attempt(Write&& write) {
     }
 }
 
-void TraceRecorder::watch(NeuroNet& net) {
+void TraceRecorder::watch(NeuroNet& net, std::optional<std::uint32_t> seed) {
     const NeuroNet& seen = net;
     net.watch({.begins =
-                   [this, &seen](double eta, double alpha, double Emax) {
+                   [this, &seen, seed](double eta, double alpha, double Emax) {
                        attempt([&] {
                            writer_.run({seen.inputVector(), seen.weightMatrices(), eta, alpha, Emax,
-                                        seen.stepsAtMost(), NeuroNet::slope, NeuroNet::offset});
+                                        seen.stepsAtMost(), NeuroNet::slope, NeuroNet::offset,
+                                        seed});
                        });
                    },
                .stepEnds =

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -15,8 +16,9 @@ class TraceRecorder {
     // `out` throws when a write fails (its exceptions include badbit).
     TraceRecorder(std::ostream& out, TraceSteps steps) : out_(out), writer_(out), steps_(steps) {}
 
-    // Watches the network's training: its beginning and the steps chosen.
-    void watch(NeuroNet& net);
+    // Watches the network's training: its beginning, with the seed its generator was given if
+    // any, and the steps chosen.
+    void watch(NeuroNet& net, std::optional<std::uint32_t> seed = {});
     void targetRead(const Vector& D, const std::optional<Vector::ReadFailure>& unread);
     // How the run ended, and its status; then the trace is written out.
     void end(const NeuroNet::Outcome& outcome, int status);

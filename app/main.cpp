@@ -59,7 +59,9 @@ int runTraced(const CommandLine& command, std::istream& in, std::ostream& out) {
     std::ostream trace(&buffer);
     trace.exceptions(std::ios::badbit);
     TraceRecorder recorder(trace, command.traceSteps());
-    return runProgram(command, in, out, std::cerr, {.trace = &recorder});
+    return runProgram(
+        command, in, out, std::cerr,
+        {.stepLimit = command.stepLimit(), .seed = command.seed(), .trace = &recorder});
 }
 
 }  // namespace
@@ -72,5 +74,6 @@ int main(int argc, char* argv[]) {
     if (command.runsDialogue() && command.tracePath()) {
         return runTraced(command, in, out);
     }
-    return runProgram(command, in, out, std::cerr);
+    return runProgram(command, in, out, std::cerr,
+                      {.stepLimit = command.stepLimit(), .seed = command.seed()});
 }

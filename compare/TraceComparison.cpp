@@ -1,222 +1,242 @@
 #include "compare/TraceComparison.hpp"
 
-#include <algorithm>
-#include <bit>
 #include <cmath>
-#include <limits>
 
-#include "trace/JsonNumber.hpp"
+#include "compare/MistakeSearch.hpp"
+#include "compare/PlainDiagnosis.hpp"
+#include "compare/Wording.hpp"
 
 namespace {
 
-// What a quantity of a line is, in words, from the last key of its path.
-std::string quantityOf(const std::string& path) {
-    struct Name {
-        const char* key;
-        const char* words;
-    };
-    static constexpr Name names[] = {
-        {"input", "an element of the input"},
-        {"sizes", "a layer's neuron count"},
-        {"W", "a weight"},
-        {"eta", "the learning rate"},
-        {"alpha", "the share of the previous change"},
-        {"limit", "the error limit"},
-        {"stepLimit", "the step limit"},
-        {"slope", "the activation's slope"},
-        {"offset", "the activation's offset"},
-        {"D", "an element of the target"},
-        {"unread", "the unread element"},
-        {"s", "a weighted sum"},
-        {"y", "an output"},
-        {"delta", "an error term"},
-        {"dW", "a weight change"},
-        {"E", "the error"},
-        {"ended", "how the run ended"},
-        {"why", "why training stopped"},
-        {"steps", "the steps made"},
-        {"status", "the exit status"},
-        {"kind", "the kind of line"},
-    };
-    const auto start = path.find_last_of('.') + 1;
-    const std::string key = path.substr(start, path.find('[', start) - start);
-    for (const Name& name : names) {
-        if (key == name.key) {
-            return name.words;
-        }
+using json = nlohmann::json;
+
+// A whole number, written as one (7) or not (7.0, as some writers write every number).
+std::optional<std::int64_t> wholeNumber(const json& line, const char* key) {
+    const json value = line.value(key, json());
+    if (value.is_number_integer()) {
+        return value.get<std::int64_t>();
     }
-    return key;
+    const double number = value.is_number_float() ? value.get<double>() : 0.5;
+    return number == std::floor(number) && std::fabs(number) < 0x1p62
+               ? std::optional(static_cast<std::int64_t>(number))
+               : std::nullopt;
+}
+
+// A step line's number, when it is one: the step it holds.
+std::optional<std::int64_t> stepOf(const json* line) {
+    return line ? wholeNumber(*line, "step") : std::nullopt;
 }
 
 }  // namespace
 
-std::uint64_t TraceComparison::ulpsApart(double a, double b) {
-    const auto ordered = [](double x) {
-        const auto bits = std::bit_cast<std::int64_t>(x);
-        return bits < 0 ? std::numeric_limits<std::int64_t>::min() - bits : bits;
-    };
-    const auto ka = static_cast<std::uint64_t>(ordered(a));
-    const auto kb = static_cast<std::uint64_t>(ordered(b));
-    return static_cast<std::int64_t>(ka - kb) >= 0 ? ka - kb : kb - ka;
-}
-
-// A computed layer by its place: the hidden layers from the input on, then the output layer.
-void TraceComparison::differ(const std::string& path, const nlohmann::json& reference,
-                             const nlohmann::json& mine, std::optional<std::uint64_t> ulps) {
-    const auto text = [](const nlohmann::json& value) {
-        return value.is_null() ? std::string("nothing") : value.dump();
-    };
-    std::string quantity = quantityOf(path);
-    if (path.starts_with("layers[") && path.find('.') != path.npos) {
-        const auto g = std::stoul(path.substr(7));
-        quantity +=
-            g + 1 == layerCount_ ? ", the output layer" : ", hidden layer " + std::to_string(g + 1);
+std::string TraceComparison::kindOf(const json& line) {
+    if (!line.contains("kind")) {
+        mine_.unusable(R"(lacks the key "kind", one of "run", "target", "step" and "end")");
     }
-    difference_ = Difference{step_, path, quantity, text(reference), text(mine), ulps};
-}
-
-bool TraceComparison::compareValues(const nlohmann::json& reference, const nlohmann::json& mine,
-                                    const std::string& path) {
-    const auto r = JsonNumber::read(reference);
-    const auto m = JsonNumber::read(mine);
-    if (r && m) {
-        ++numbers_;
-        const bool bothNaN = std::isnan(*r) && std::isnan(*m);
-        const bool oneNaN = std::isnan(*r) != std::isnan(*m);
-        const std::uint64_t ulps = bothNaN || oneNaN ? 0 : ulpsApart(*r, *m);
-        const bool agree =
-            bothNaN ||
-            (!oneNaN &&
-             (ulps <= tolerance_.ulps ||
-              std::fabs(*r - *m) <= tolerance_.relative * std::max(std::fabs(*r), std::fabs(*m))));
-        if (!agree) {
-            differ(path, reference, mine, oneNaN ? std::nullopt : std::optional(ulps));
-        }
-        return agree;
+    const json& kind = line["kind"];
+    if (!(kind == "run" || kind == "target" || kind == "step" || kind == "end")) {
+        mine_.unusable(R"(expected a "kind" of "run", "target", "step" or "end", found )" +
+                       kind.dump());
     }
-    if (reference.is_array() && mine.is_array() && reference.size() == mine.size()) {
-        for (std::size_t k = 0; k < mine.size(); ++k) {
-            if (!compareValues(reference[k], mine[k], path + '[' + std::to_string(k) + ']')) {
-                return false;
-            }
-        }
-        return true;
-    }
-    if (reference != mine) {
-        differ(path, reference, mine, std::nullopt);
-        return false;
-    }
-    return true;
-}
-
-bool TraceComparison::compareKey(const nlohmann::json& reference, const nlohmann::json& mine,
-                                 const std::string& key, const std::string& path) {
-    if (!mine.contains(key)) {
-        return true;
-    }
-    if (!reference.contains(key)) {
-        reference_.unusable("has no \"" + key + "\" to compare with " + mine_.name() + "'s");
-    }
-    return compareValues(reference[key], mine[key], path.empty() ? key : path + '.' + key);
-}
-
-// In the order the step computes: every layer's weighted sums and outputs from the first to
-// the output layer, the error terms from the output layer back, the weight changes likewise,
-// the weights after the update, and the error of the step's output.
-bool TraceComparison::compareStep(const nlohmann::json& reference, const nlohmann::json& mine) {
-    if (!mine.contains("layers")) {
-        return compareKey(reference, mine, "E", "");
-    }
-    if (!reference.contains("layers")) {
-        reference_.unusable("has no \"layers\" to compare with " + mine_.name() + "'s");
-    }
-    const nlohmann::json& theirs = reference["layers"];
-    const nlohmann::json& ours = mine["layers"];
-    if (!ours.is_array() || ours.size() != theirs.size()) {
-        differ("layers", nlohmann::json(theirs.size()), nlohmann::json(ours.size()), std::nullopt);
-        difference_->quantity = "the number of computed layers";
-        return false;
-    }
-    const auto layer = [](std::size_t g) { return "layers[" + std::to_string(g) + "]"; };
-    const std::size_t n = layerCount_ = ours.size();
-    for (std::size_t g = 0; g < n; ++g) {
-        for (const char* key : {"s", "y"}) {
-            if (!compareKey(theirs[g], ours[g], key, layer(g))) {
-                return false;
-            }
+    step_.reset();
+    if (kind == "step") {
+        step_ = wholeNumber(line, "step");
+        if (!step_) {
+            mine_.unusable(line.contains("step")
+                               ? "expected the step's number, \"step\", a whole number, found " +
+                                     line["step"].dump()
+                               : "lacks the key \"step\", the step's number");
         }
     }
-    for (const char* key : {"delta", "dW"}) {
-        for (std::size_t g = n; g-- > 0;) {
-            if (!compareKey(theirs[g], ours[g], key, layer(g))) {
-                return false;
-            }
-        }
-    }
-    for (std::size_t g = 0; g < n; ++g) {
-        if (!compareKey(theirs[g], ours[g], "W", layer(g))) {
-            return false;
-        }
-    }
-    return compareKey(reference, mine, "E", "");
+    return kind.get<std::string>();
 }
 
-nlohmann::json TraceComparison::match(const nlohmann::json& mine) {
-    const nlohmann::json kind = mine.value("kind", nlohmann::json());
-    const bool step = kind == "step";
-    if (!kind.is_string() || !(step || kind == "run" || kind == "target" || kind == "end")) {
-        mine_.unusable("expected a line of kind \"run\", \"target\", \"step\" or \"end\"");
+// The reference's steps from t − 2 to t are kept for a diagnosis at step t.
+void TraceComparison::keep(json line) {
+    const std::string kind = line.value("kind", "");
+    if (kind == "run") {
+        referenceRun_ = std::move(line);
+    } else if (kind == "target") {
+        referenceTarget_ = std::move(line);
+    } else if (kind == "end") {
+        referenceEnd_ = std::move(line);
+    } else if (kind == "step") {
+        const auto step = wholeNumber(line, "step");
+        if (!step) {
+            reference_.unusable("lacks the key \"step\", the step's number");
+        }
+        referenceLast_ = *step;
+        referenceSteps_.push_back(std::move(line));
+        if (referenceSteps_.size() > 3) {
+            referenceSteps_.pop_front();
+        }
     }
-    if (step && !(mine.contains("step") && mine["step"].is_number_integer())) {
-        mine_.unusable("expected a step's number, \"step\"");
-    }
-    step_ = step ? std::optional(mine["step"].get<std::int64_t>()) : std::nullopt;
+}
+
+const json* TraceComparison::match(const std::string& kind) {
+    bool ended = true;
     while (auto line = reference_.next()) {
-        if (line->value("kind", nlohmann::json()) != kind) {
+        const json theirs = line->value("kind", json());
+        keep(std::move(*line));
+        if (theirs != kind) {
             continue;
         }
-        if (!step) {
-            return std::move(*line);
+        if (kind == "run" || kind == "target" || kind == "end") {
+            return kind == "run"      ? &*referenceRun_
+                   : kind == "target" ? &*referenceTarget_
+                                      : &*referenceEnd_;
         }
-        const std::int64_t theirs = line->value("step", std::int64_t{-1});
-        if (theirs == *step_) {
-            return std::move(*line);
+        if (referenceLast_ == *step_) {
+            return &referenceSteps_.back();
         }
-        if (theirs > *step_) {
+        if (referenceLast_ > *step_) {
+            ended = false;
             break;
         }
     }
-    mine_.unusable(step ? "step " + std::to_string(*step_) + ", which " + reference_.name() +
-                              " does not trace after its line " +
-                              std::to_string(reference_.lineNumber())
-                        : "a line of kind " + kind.dump() + ", which " + reference_.name() +
-                              " does not have where " + mine_.name() + " has it");
+    if (kind == "step" && ended && referenceLast_ < *step_) {
+        return nullptr;
+    }
+    mine_.unusable(kind == "step" ? "step " + std::to_string(*step_) + ", which " +
+                                        reference_.name() + " does not trace after its line " +
+                                        std::to_string(reference_.lineNumber())
+                                  : "a line of kind \"" + kind + "\", which " + reference_.name() +
+                                        " does not have where " + mine_.name() + " has it");
 }
 
-std::optional<TraceComparison::Difference> TraceComparison::run() {
+std::optional<std::int64_t> TraceComparison::referenceLastStep() const {
+    const auto ended = referenceEnd_ ? wholeNumber(*referenceEnd_, "steps") : std::nullopt;
+    if (ended) {
+        return ended;
+    }
+    return referenceLast_ > 0 ? std::optional(referenceLast_) : std::nullopt;
+}
+
+bool TraceComparison::shortened(const json& end, const Verdict& verdict) const {
+    const auto last = referenceLastStep();
+    const bool limited =
+        end.value("why", json()) == "step-limit" ||
+        (verdict.stepLimits && verdict.stepLimits->second < verdict.stepLimits->first);
+    return limited && last && verdict.lastStep < *last;
+}
+
+TraceComparison::Difference TraceComparison::wentOn() const {
+    Difference difference{"step",
+                          step_,
+                          {"step", "step", std::nullopt, referenceLast_, *step_},
+                          Wording::quantity("step"),
+                          Diagnosis{}};
+    std::string how;
+    if (referenceEnd_) {
+        const json ended = referenceEnd_->value("ended", json());
+        const json why = referenceEnd_->value("why", json());
+        const std::string stop = why == "out-of-reach"   ? "the target out of reach"
+                                 : why == "unchanged"    ? "a step that changed no weight"
+                                 : why == "step-limit"   ? "the step limit"
+                                 : why == "not-a-number" ? "an error that is not a number"
+                                                         : why.dump();
+        how = ended == "met"       ? ", where it met the error limit"
+              : ended == "stopped" ? ", where training stopped at " + stop
+                                   : ", where it failed";
+    }
+    difference.diagnosis->sentence = "The reference's " +
+                                     std::string(referenceEnd_ ? "run" : "trace") +
+                                     " ends after step " + std::to_string(referenceLast_) + how +
+                                     "; yours goes on to step " + std::to_string(*step_) + ".";
+    return difference;
+}
+
+TraceComparison::Difference TraceComparison::describe(const std::string& kind,
+                                                      const LineComparison::Difference& at,
+                                                      const json& reference,
+                                                      const json& mine) const {
+    std::size_t layers = 0;
+    if (reference.contains("layers") && reference["layers"].is_array()) {
+        layers = reference["layers"].size();
+    } else if (referenceRun_ && referenceRun_->contains("sizes") &&
+               (*referenceRun_)["sizes"].is_array()) {
+        layers = (*referenceRun_)["sizes"].size() - 1;
+    }
+    Difference difference{kind, step_, at, Wording::quantity(at.key), std::nullopt};
+    if (at.layer) {
+        difference.quantity += ", " + Wording::layer(*at.layer, layers);
+    }
+    difference.diagnosis = PlainDiagnosis::of(at, reference, mine, layers, comparison_.tolerance());
+    if (!difference.diagnosis && kind == "step") {
+        const auto around = [this](std::int64_t back) -> const json* {
+            const std::size_t n = referenceSteps_.size();
+            return n > static_cast<std::size_t>(back) &&
+                           stepOf(&referenceSteps_[n - 1 - static_cast<std::size_t>(back)]) ==
+                               *step_ - back
+                       ? &referenceSteps_[n - 1 - static_cast<std::size_t>(back)]
+                       : nullptr;
+        };
+        const auto held = [](const std::optional<json>& line) { return line ? &*line : nullptr; };
+        const json* mineBefore =
+            stepOf(held(minePrevious_)) == *step_ - 1 ? &*minePrevious_ : nullptr;
+        const MistakeSearch search(
+            comparison_.tolerance(),
+            {held(referenceRun_), held(referenceTarget_), around(2), around(1), &reference,
+             held(mineRun_), held(mineTarget_), mineBefore, &mine},
+            *step_);
+        difference.diagnosis = search.diagnose(at, comparison_.reached());
+    }
+    return difference;
+}
+
+TraceComparison::Verdict TraceComparison::run() {
+    Verdict verdict;
     bool any = false;
-    while (const auto mine = mine_.next()) {
+    std::int64_t stepLimits = 0;
+    while (auto line = mine_.next()) {
         any = true;
-        const nlohmann::json reference = match(*mine);
-        bool same = true;
-        if (step_) {
-            same = compareStep(reference, *mine);
-            ++steps_;
-        } else {
-            for (const char* key :
-                 {"input", "sizes", "W", "eta", "alpha", "limit", "stepLimit", "slope", "offset",
-                  "D", "unread", "ended", "why", "steps", "E", "status"}) {
-                if (!(same = compareKey(reference, *mine, key, ""))) {
-                    break;
-                }
+        const std::string kind = kindOf(*line);
+        const json* reference = match(kind);
+        if (!reference) {
+            verdict.difference = wentOn();
+            break;
+        }
+        if (kind == "run") {
+            const auto theirs = wholeNumber(*reference, "stepLimit");
+            const auto ours = wholeNumber(*line, "stepLimit");
+            stepLimits += theirs && ours ? 1 : 0;
+            if (theirs && ours && *theirs != *ours) {
+                verdict.stepLimits = {*theirs, *ours};
             }
         }
-        if (!same) {
-            return difference_;
+        if (kind == "end" && shortened(*line, verdict)) {
+            continue;
+        }
+        std::optional<LineComparison::Difference> at;
+        try {
+            at = comparison_.compare(kind, *reference, *line);
+        } catch (const LineComparison::Missing& missing) {
+            reference_.unusable("has no \"" + missing.key + "\" to compare with " + mine_.name() +
+                                "'s");
+        }
+        if (step_) {
+            ++verdict.steps;
+            verdict.lastStep = *step_;
+        }
+        if (at) {
+            verdict.difference = describe(kind, *at, *reference, *line);
+            break;
+        }
+        if (kind != "end") {
+            (kind == "run"      ? mineRun_
+             : kind == "target" ? mineTarget_
+                                : minePrevious_) = std::move(*line);
         }
     }
     if (!any) {
         mine_.unusable("expected a line of the trace, found none");
     }
-    return std::nullopt;
+    if (!verdict.difference) {
+        while (auto line = reference_.next()) {
+            keep(std::move(*line));
+        }
+        verdict.referenceSteps = referenceLastStep();
+    }
+    verdict.numbers = comparison_.numbers() + stepLimits;
+    return verdict;
 }

@@ -19,6 +19,7 @@
 #include "cli/OptionValue.hpp"
 #include "cli/Tool.hpp"
 #include "cli/UsageError.hpp"
+#include "compare/Report.hpp"
 #include "compare/TraceComparison.hpp"
 #include "console/ConsoleBuffer.hpp"
 #include "trace/TraceLines.hpp"
@@ -32,15 +33,18 @@ constexpr int different = 1;
 constexpr int unusableInput = 2;
 
 constexpr const char* usage =
-    "Usage: neuronet-compare [--ulps N] [--relative R] [--] REFERENCE MINE\n";
+    "Usage: neuronet-compare [--ulps N] [--relative R] [--json] [--] REFERENCE MINE\n";
 constexpr const char* help =
     "Compares MINE, a trace written by your own implementation of neuronet's arithmetic, with\n"
     "REFERENCE, neuronet's trace of the same run (neuronet --trace), and reports the first\n"
-    "number where they part: its step, its place in the line, both values and how many\n"
-    "doubles apart they lie. Only what MINE holds is compared.\n"
+    "number where they part: its step, its place in the line, both values, how far apart\n"
+    "they lie, and the mistake that gives MINE's number from the reference's own numbers, or\n"
+    "else which of its inputs agree. Only what MINE holds is compared; a MINE of fewer steps\n"
+    "is compared as far as it goes.\n"
     "\n"
     "  --ulps N      numbers at most N doubles apart agree\n"
     "  --relative R  numbers whose difference is at most R times the larger agree\n"
+    "  --json        write the verdict as one JSON object (see the manual)\n"
     "\n"
     "Exit status: 0 the traces agree; 1 they differ; 2 a trace cannot be read or compared;\n"
     "3 memory ran out, or the report could not be written; 64 the command line was wrong.\n"
@@ -50,8 +54,9 @@ constexpr const char* help =
 ConsoleBuffer standardOutput(STDOUT_FILENO, "standard output");
 
 struct Arguments {
-    TraceComparison::Tolerance tolerance;
+    LineComparison::Tolerance tolerance;
     std::vector<std::string> traces;
+    bool json = false;
     bool help = false;
     bool version = false;
 };
@@ -79,6 +84,8 @@ Arguments parse(std::span<const char* const> argv) {
             arguments.traces.emplace_back(argument);
         } else if (argument == "--") {
             options = false;
+        } else if (argument == "--json") {
+            arguments.json = true;
         } else if (argument == "--help" || argument == "--version") {
             (argument == "--help" ? arguments.help : arguments.version) = true;
         } else if (const auto ulps = valueOf("--ulps")) {
@@ -110,41 +117,30 @@ std::unique_ptr<ConsoleBuffer> opened(const std::string& path, const std::string
     return std::make_unique<ConsoleBuffer>(descriptor, name.c_str());
 }
 
-void report(std::ostream& out, const TraceComparison::Difference& d) {
-    out << (d.step ? "step " + std::to_string(*d.step) : std::string("the run")) << ": " << d.path
-        << " differs (" << d.quantity << ")\n"
-        << "  reference: " << d.reference << "\n  mine:      " << d.mine << '\n';
-    if (d.ulps) {
-        out << "  " << *d.ulps << (*d.ulps == 1 ? " unit" : " units")
-            << " in the last place apart\n";
-    }
-}
-
 int compare(const Arguments& arguments, std::ostream& out) {
     const std::string referenceName = ::quoted(arguments.traces[0]);
     const std::string mineName = ::quoted(arguments.traces[1]);
-    const auto referenceFile = opened(arguments.traces[0], referenceName);
-    const auto mineFile = opened(arguments.traces[1], mineName);
-    TraceLines reference(*referenceFile, referenceName);
-    TraceLines mine(*mineFile, mineName);
-    TraceComparison comparison(reference, mine, arguments.tolerance);
-    std::optional<TraceComparison::Difference> difference;
+    TraceComparison::Verdict verdict;
     try {
-        difference = comparison.run();
-    } catch (const ConsoleBuffer::Failure& failure) {
-        throw TraceLines::Unusable(failure.what());  // a trace that cannot be read
+        const auto referenceFile = opened(arguments.traces[0], referenceName);
+        const auto mineFile = opened(arguments.traces[1], mineName);
+        TraceLines reference(*referenceFile, referenceName);
+        TraceLines mine(*mineFile, mineName);
+        try {
+            verdict = TraceComparison(reference, mine, arguments.tolerance).run();
+        } catch (const ConsoleBuffer::Failure& failure) {
+            throw TraceLines::Unusable(failure.what());  // a trace that cannot be read
+        }
+    } catch (const TraceLines::Unusable& unusable) {
+        if (arguments.json) {
+            Report::unusable(out, unusable.what());
+            out.flush();
+        }
+        throw;
     }
-    if (difference) {
-        report(out, *difference);
-    } else {
-        const auto count = [](std::int64_t n, const char* noun) {
-            return std::to_string(n) + ' ' + noun + (n == 1 ? "" : "s");
-        };
-        out << "the traces agree: " << count(comparison.stepsCompared(), "step") << " and "
-            << count(comparison.numbersCompared(), "number") << " compared\n";
-    }
+    (arguments.json ? Report::json : Report::text)(out, verdict);
     out.flush();
-    return difference ? different : same;
+    return verdict.difference ? different : same;
 }
 
 }  // namespace

@@ -20,7 +20,7 @@ list(POP_BACK neuronet_compressed changelog)
 
 install(TARGETS neuronet neuronet-plot neuronet-compare RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${neuronet_compressed} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES packaging/copyright ${changelog} docs/arithmetic.md docs/trace.md
+install(FILES packaging/copyright ${changelog} docs/arithmetic.md docs/exercise.md docs/trace.md
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 set(CPACK_GENERATOR DEB)
@@ -36,7 +36,8 @@ and error term of every step and a report. Every byte it writes is
 fixed, so runs can be compared transcript by transcript.
 With --trace it writes every number of every step, exactly, as JSON
 Lines; neuronet-compare finds where an implementation of one's own
-first parts from such a trace.
+first parts from such a trace, and names the mistake that parts it.
+--seed builds another network, so that a class can be given one each.
 .
 neuronet-plot draws such a transcript as an SVG picture: the network,
 the error of every step and every output closing in on its target.")

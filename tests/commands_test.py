@@ -4,6 +4,8 @@ standard error and standard output exactly as the row says.
 Usage: commands_test.py NAME=PATH... [unittest arguments]"""
 
 import contextlib
+import ctypes
+import json
 import os
 import re
 import shlex
@@ -52,6 +54,44 @@ class Commands(unittest.TestCase):
                     self.assertEqual(got[0], expected(out))
                 if source.endswith("!"):
                     self.assertEqual(os.lseek(stdin.fileno(), 0, os.SEEK_CUR), 0, "read")
+
+
+def glibc_rand():
+    """Whether the C library's rand is the GNU C library's, which the transcripts hold for."""
+    libc = ctypes.CDLL(None)
+    libc.srand(1)
+    return [libc.rand() for _ in range(3)] == [1804289383, 846930886, 1681692777]
+
+
+class SeededCases(unittest.TestCase):
+    def test_every_case_replays_with_its_seed_and_step_limit(self):
+        """neuronet --seed S --step-limit N replays every case, traced: its dialogue, and its
+        last traced weights those of its .weights, bit for bit."""
+        if not glibc_rand():
+            self.skipTest("this C library's rand draws other networks than the transcripts'")
+        for folder in ("transcripts", "own-transcripts"):
+            with open(os.path.join(TESTS, folder, "cases.tsv")) as table:
+                rows = [line.split("\t") for line in table if not line.startswith("#")]
+            for name, seed, limit, status, _ in rows:
+                with self.subTest(folder=folder, name=name), open(
+                        os.path.join(TESTS, folder, name + ".in"), "rb") as typed:
+                    trace = os.path.join(SCRATCH, "case.jsonl")
+                    command = [PROGRAMS["neuronet"], "--seed", seed, "--trace", trace,
+                               "--trace-steps", "1"] + (["--step-limit", limit] if limit != "-" else [])
+                    got = run(command, stdin=typed)
+                    self.assertEqual(got, tuple(expected(f"={folder}/{name}.{kind}")
+                                                for kind in ("out", "err")) + (int(status),))
+                    with open(trace) as lines:
+                        last = [json.loads(line) for line in lines][-2]
+                    self.assertEqual(last["kind"], "step")
+                    with open(os.path.join(TESTS, folder, name + ".weights")) as weights:
+                        words, want = weights.read().split(), []
+                    while words:  # a matrix's row and column counts, then its elements
+                        count = int(words[0]) * int(words[1])
+                        want += map(float.fromhex, words[2:2 + count])
+                        words = words[2 + count:]
+                    got = [float(w) for layer in last["layers"] for row in layer["W"] for w in row]
+                    self.assertEqual([w.hex() for w in got], [w.hex() for w in want])
 
 
 if __name__ == "__main__":

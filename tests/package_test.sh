@@ -12,7 +12,7 @@ files=$(dpkg-deb -c "$deb" | awk '!/^d/ { print $6 }' | sort | tr '\n' ' ')
 doc=./usr/share/doc/neuronet
 man=./usr/share/man/man1
 [ "$files" = "./usr/bin/neuronet ./usr/bin/neuronet-compare ./usr/bin/neuronet-plot \
-$doc/arithmetic.md $doc/changelog.gz $doc/copyright $doc/trace.md $man/neuronet-compare.1.gz \
+$doc/arithmetic.md $doc/changelog.gz $doc/copyright $doc/exercise.md $doc/trace.md $man/neuronet-compare.1.gz \
 $man/neuronet-plot.1.gz $man/neuronet.1.gz " ] || { echo "the package holds: $files"; exit 1; }
 dpkg-deb -f "$deb" Depends | grep -q 'libstdc++6\|libc++1' || { echo "no computed Depends"; exit 1; }
 lintian --fail-on error "$deb"

@@ -1,5 +1,42 @@
 #include "trace/TraceLines.hpp"
 
+#include <algorithm>
+#include <cctype>
+
+namespace {
+
+// Why a line is not JSON. A bare NaN or infinity, as Python's json.dumps and printf write
+// them, gets the string the trace writes instead; `at` is where the parser stopped, from 1.
+std::string notJson(std::string_view line, std::size_t at) {
+    const auto letter = [](char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; };
+    std::size_t start = std::min(at, line.size()) - (at > 0 ? 1 : 0);
+    while (start > 0 && letter(line[start - 1])) {
+        --start;
+    }
+    std::size_t end = start;
+    while (end < line.size() && letter(line[end])) {
+        ++end;
+    }
+    std::string word(line.substr(start, end - start));
+    std::transform(word.begin(), word.end(), word.begin(), [](char c) {
+        return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    });
+    const bool negative = start > 0 && line[start - 1] == '-';
+    const std::string bare(
+        line.substr(start - (negative ? 1 : 0), end - start + (negative ? 1 : 0)));
+    const char* string = word == "nan"                                       ? "\"NaN\""
+                         : (word == "inf" || word == "infinity") && negative ? "\"-Infinity\""
+                         : word == "inf" || word == "infinity"               ? "\"Infinity\""
+                                                                             : nullptr;
+    if (string == nullptr) {
+        return "not a JSON object";
+    }
+    return "not JSON: a bare " + bare + ", which JSON has no number for; write it as the string " +
+           string + ", as the trace does";
+}
+
+}  // namespace
+
 TraceLines::TraceLines(std::streambuf& in, std::string name)
     : in_(in), name_(std::move(name)), chunk_(std::make_unique<std::array<char, 64 * 1024>>()) {}
 
@@ -29,7 +66,12 @@ std::optional<nlohmann::json> TraceLines::next() {
         if (line->find_first_not_of(" \t\r") == line->npos) {
             continue;  // an empty line, as at the end of some writers' output
         }
-        nlohmann::json object = nlohmann::json::parse(*line, nullptr, false);
+        nlohmann::json object;
+        try {
+            object = nlohmann::json::parse(*line);
+        } catch (const nlohmann::json::parse_error& error) {
+            unusable(notJson(*line, error.byte));
+        }
         if (!object.is_object()) {
             unusable("not a JSON object");
         }

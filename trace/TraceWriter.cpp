@@ -87,6 +87,10 @@ void TraceWriter::run(const Run& run) {
     }
     key("stepLimit");
     line_ += std::to_string(run.stepLimit);
+    if (run.seed) {
+        key("seed");
+        line_ += std::to_string(*run.seed);
+    }
     finishLine();
 }
 

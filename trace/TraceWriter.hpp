@@ -21,13 +21,15 @@ class TraceWriter {
 
     // What training begins with: the input, the neuron counts of every layer, the initial
     // weights, the learning rate, the share of the previous change, the error limit, the
-    // step limit, and the activation's slope and offset.
+    // step limit, the activation's slope and offset, and the seed the generator was given,
+    // if any (no key when none, so that an unseeded run's line is as it always was).
     struct Run {
         const Vector& input;
         std::span<const Matrix> weights;
         double eta, alpha, limit;
         std::int32_t stepLimit;
         double slope, offset;
+        std::optional<std::uint32_t> seed = std::nullopt;
     };
     void run(const Run& run);
     // The target as read, and the first element that could not be read (and so is 0).
