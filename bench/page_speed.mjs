@@ -1,8 +1,9 @@
 // The page's speed and memory on one run typed as a person types it: from loading to the
 // first prompt; the training's steps per second from the Enter of the last answer to the run's
 // status; the longest time between two paints while it trains; then, on the finished run, the
-// time to go to a step (back and forth) and the longest gap between paints while the slider is
-// dragged; and the page's memory at the end.
+// time to go to steps typed into the Step field, back and forth, until the step's picture
+// shows; the longest gap between paints while the slider is dragged; the checkpoints the
+// worker keeps; and the page's memory at the end.
 // Usage: node bench/page_speed.mjs SITE_DIR INPUT_FILE [EXIT_STATUS]
 import { execSync } from 'node:child_process';
 import { openPage, prompted, typeRun } from '../tests/web/browser.mjs';
@@ -17,7 +18,7 @@ await page.addInitScript(() => {
       window.pageWorker = this;
       this.addEventListener('message', ({ data }) => {
         if (data.type === 'status') window.ended = performance.now();
-        if (data.type === 'held') window.heldAt = performance.now();
+        if (data.type === 'usage') window.usage = data;
       });
     }
   };
@@ -49,38 +50,41 @@ const { steps, seconds, gap } = await page.evaluate(() => ({ seconds: (ended - s
 console.log(`first prompt ${firstPrompt.toFixed(0)} ms after loading began; ${steps} steps in ` +
   `${seconds.toFixed(3)} s, ${Math.round(steps / seconds)} steps/s; longest paint gap ` +
   `${gap.toFixed(0)} ms`);
-
+await page.evaluate(() => window.pageWorker.postMessage({ type: 'usage' }));
+const usage = await (await page.waitForFunction(() => window.usage)).jsonValue();
+console.log(`checkpoints: ${usage.checkpoints}, ${(usage.bytes / 1024).toFixed(0)} KiB, ` +
+  `${(usage.bytes / 1024 / (steps / 1e6)).toFixed(0)} KiB a million steps`);
 await memory('once the run has ended');
 
-// Going to steps, and dragging the slider across the run.
+// Going to steps, from the Enter in the Step field until the step's picture shows.
 const field = page.getByRole('spinbutton', { name: 'Step' });
 const times = [];
-// A run of millions of steps is made again for every step gone back to, as long as it takes
-// to get there: only two of them then, and no dragging.
-const huge = steps > 100_000;
-for (const fraction of huge ? [0.000001, 0.5] : [0.5, 0.1, 0.9, 0.25, 1]) {
+const fractions = [0.5, 0.1, 0.9, 0.25, 1, 0.000001, 0.75, 0.333333, 0.999, 0.6];
+for (const fraction of fractions) {
   const step = Math.max(1, Math.round(steps * fraction));
   await field.fill(String(step));
   const start = await page.evaluate(() => performance.now());
   await field.press('Enter');
-  await page.getByRole('status', { name: 'Outcome' })
-    .filter({ hasText: `Paused at step ${step.toLocaleString('en')}.` }).waitFor({ timeout: 600_000 });
-  await page.waitForFunction((step) => document.getElementById('picture').alt.endsWith(`at step ${step}`), step);
-  times.push(await page.evaluate((start) => performance.now() - start, start));
+  await page.waitForFunction((step) => document.getElementById('picture').alt.match(
+    new RegExp(`(at step|trained for) ${step}( steps)?$`)) && document.getElementById('moment').textContent
+    .includes(step.toLocaleString('en')), step, { timeout: 600_000 });
+  times.push([step, await page.evaluate((start) => performance.now() - start, start)]);
 }
 const slider = page.getByRole('slider', { name: 'Step' });
 await page.evaluate(() => { window.longestGap = 0; });
 const box = await slider.boundingBox();
 await page.mouse.move(box.x + 4, box.y + box.height / 2);
 await page.mouse.down();
-for (let k = 0; k <= (huge ? 0 : 40); ++k) {
+for (let k = 0; k <= 40; ++k) {
   await page.mouse.move(box.x + 4 + (box.width - 8) * k / 40, box.y + box.height / 2, { steps: 2 });
 }
 await page.mouse.up();
 await page.waitForTimeout(1000);
 const scrubGap = await page.evaluate(() => longestGap);
-console.log(`going to a step, until its picture shows: ${times.map((t) => t.toFixed(0)).join(', ')} ms; ` +
-  `longest paint gap while the slider is dragged ${scrubGap.toFixed(0)} ms`);
+console.log(`going to a step, until its picture shows: ${times.map(([step, t]) =>
+  `${step.toLocaleString('en')} in ${t.toFixed(0)}`).join(', ')} ms; the slowest ` +
+  `${Math.max(...times.map(([, t]) => t)).toFixed(0)} ms; longest paint gap while the slider is dragged ` +
+  `${scrubGap.toFixed(0)} ms`);
 
 await memory('after going to steps and dragging');
 await close();

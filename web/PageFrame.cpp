@@ -2,6 +2,7 @@
 
 #include <emscripten.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "linalg/Vector.hpp"
@@ -12,25 +13,29 @@
 EM_JS(void, page_take, (int stream, const char* text, int length),
       { Module.takeText(stream, HEAPU8.subarray(text, text + length)); });
 EM_JS(void, page_send,
-      (int steps, const char* svg, int length, const char* title, const char* fault), {
+      (int steps, const char* svg, int length, const char* title, const char* fault, int waits), {
           Module.sendFrame(steps, svg ? HEAPU8.slice(svg, svg + length) : null, UTF8ToString(title),
-                           UTF8ToString(fault));
+                           UTF8ToString(fault), !!waits);
       });
 
-void PageFrame::attach(PageOutput& output, int stream) {
+void PageFrame::attach(PageOutput& output, PageSeam::Stream stream) {
     outputs_.at(static_cast<std::size_t>(stream - 1)) = &output;
 }
 
 void PageFrame::beginRun(bool drawn) {
+    outputLines_ = 0;
     picture_.reset();
     if (drawn) {
         picture_.emplace();
     }
 }
 
-void PageFrame::take(int stream, std::string_view text) {
-    if (stream == standardOutput && picture_) {
-        picture_->take(text);
+void PageFrame::take(PageSeam::Stream stream, std::string_view text) {
+    if (stream == PageSeam::standardOutput) {
+        outputLines_ += std::count(text.begin(), text.end(), '\n');
+        if (picture_) {
+            picture_->take(text);
+        }
     }
     page_take(stream, text.data(), static_cast<int>(text.size()));
 }
@@ -55,7 +60,11 @@ void PageFrame::lineEnded() {
     }
 }
 
-void PageFrame::send(bool picture, const StepView* view) {
+void PageFrame::waitForAnswer() {
+    send(true, nullptr, true);
+}
+
+void PageFrame::send(bool picture, const StepView* view, bool waits) {
     handOver();
     const bool drawn = picture && picture_ && (view || picture_->due());
     if (drawn) {
@@ -65,10 +74,19 @@ void PageFrame::send(bool picture, const StepView* view) {
               drawn ? picture_->svg().data() : nullptr,
               drawn ? static_cast<int>(picture_->svg().size()) : 0,
               drawn ? picture_->title().c_str() : nullptr,
-              picture_ ? picture_->fault().c_str() : "");
+              picture_ ? picture_->fault().c_str() : "", waits ? 1 : 0);
     due_ = emscripten_get_now() + interval;
     if (drawn) {
         pictureDue_ = emscripten_get_now() + pictureInterval;
+    }
+}
+
+void PageFrame::resume(std::int64_t lines, std::int64_t steps, std::int64_t stride,
+                       std::span<const Transcript::Step> logged) {
+    handOver();
+    outputLines_ = lines;
+    if (picture_) {
+        picture_->resume(steps, stride, logged);
     }
 }
 

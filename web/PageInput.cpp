@@ -13,12 +13,18 @@ EM_ASYNC_JS(int, page_read, (char* buffer, int capacity), {
     return bytes.length;
 });
 
+EM_JS(int, page_has_answer, (), { return Module.hasAnswer(); });
+
 PageInput::PageInput(PageFrame& frame) : frame_(frame) {
     setg(storage_.data(), storage_.data(), storage_.data());
 }
 
+// The page is sent the frame only when the program is to wait: a run whose answers are all
+// there, made again for a link or a step, draws no picture before it trains.
 PageInput::int_type PageInput::underflow() {
-    frame_.send();
+    if (!page_has_answer()) {
+        frame_.waitForAnswer();
+    }
     const int got = page_read(storage_.data(), static_cast<int>(storage_.size()));
     if (got <= 0) {
         return traits_type::eof();

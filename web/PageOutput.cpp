@@ -4,7 +4,7 @@
 
 #include "web/PageFrame.hpp"
 
-PageOutput::PageOutput(PageFrame& frame, int stream) : frame_(frame), stream_(stream) {
+PageOutput::PageOutput(PageFrame& frame, PageSeam::Stream stream) : frame_(frame), stream_(stream) {
     setp(storage_.data(), storage_.data() + storage_.size());
     frame_.attach(*this, stream_);
 }
@@ -26,7 +26,7 @@ PageOutput::int_type PageOutput::overflow(int_type c) {
 }
 
 int PageOutput::sync() {
-    if (stream_ == PageFrame::standardError) {
+    if (stream_ == PageSeam::standardError) {
         frame_.send();
     } else {
         frame_.lineEnded();

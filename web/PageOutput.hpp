@@ -3,14 +3,15 @@
 #include <array>
 #include <streambuf>
 
+#include "web/PageSeam.hpp"
+
 class PageFrame;
 
 // Standard output or standard error of the program in the page: what is written is
 // buffered here and handed to the frame that goes to the page next. Writing never fails.
 class PageOutput : public std::streambuf {
   public:
-    // `stream` is PageFrame::standardOutput or PageFrame::standardError.
-    PageOutput(PageFrame& frame, int stream);
+    PageOutput(PageFrame& frame, PageSeam::Stream stream);
     PageOutput(const PageOutput&) = delete;
     PageOutput& operator=(const PageOutput&) = delete;
 
@@ -25,6 +26,6 @@ class PageOutput : public std::streambuf {
 
   private:
     PageFrame& frame_;
-    int stream_;
+    PageSeam::Stream stream_;
     std::array<char, 64 * 1024> storage_;
 };

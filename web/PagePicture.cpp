@@ -30,6 +30,24 @@ void PagePicture::setTarget(const std::vector<double>& target) {
     }
 }
 
+std::vector<Transcript::Step> PagePicture::keptAfter(std::int64_t step) const {
+    std::vector<Transcript::Step> kept;
+    for (const Transcript::Step& s : reader_.run().steps) {
+        if (s.number > step) {
+            kept.push_back(s);
+        }
+    }
+    return kept;
+}
+
+void PagePicture::resume(std::int64_t steps, std::int64_t stride,
+                         std::span<const Transcript::Step> logged) {
+    if (fault_.empty()) {
+        reader_.resumeAt(steps, stride, logged);
+        changed_ = true;
+    }
+}
+
 bool PagePicture::due() const {
     return changed_ && reader_.run().networkKnown;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,6 +32,11 @@ class PagePicture {
     const std::string& title() const { return title_; }
 
     std::int64_t steps() const { return reader_.run().stepCount; }
+    // The steps the reader keeps, numbered after `step`, and every how many it keeps.
+    std::vector<Transcript::Step> keptAfter(std::int64_t step) const;
+    std::int64_t stride() const { return reader_.stride(); }
+    // Reads on as the picture of a run resumed after step `steps` (TranscriptReader::resumeAt).
+    void resume(std::int64_t steps, std::int64_t stride, std::span<const Transcript::Step> logged);
     // Why drawing stopped; empty while it goes on.
     const std::string& fault() const { return fault_; }
 

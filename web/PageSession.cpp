@@ -5,20 +5,38 @@
 #include <algorithm>
 #include <sstream>
 
+#include <nlohmann/json.hpp>
+
 #include "plot/Picture.hpp"
 #include "plot/StepView.hpp"
 #include "trace/TraceWriter.hpp"
+#include "web/PageCheckpoint.hpp"
 #include "web/PageFrame.hpp"
+#include "web/PageSeam.hpp"
+#include "web/StepTexts.hpp"
 
 // The worker's side. Yielding lets the worker take the page's messages; holding waits for the
-// page's word. Both answer with what to do next (PageSession::follow).
+// page's word. Both answer with where to hold next (PageSeam::Hold).
 EM_ASYNC_JS(int, page_yield, (int step), { return await Module.yieldToPage(step); });
-EM_ASYNC_JS(int, page_hold, (int step, int last, int holding, const char* line, int length),
-            { return await Module.holdAt(step, !!last, !!holding, UTF8ToString(line, length)); });
-EM_JS(void, page_run_line, (const char* line, int length, const char* centres, int size),
-      { Module.runLine(UTF8ToString(line, length), UTF8ToString(centres, size)); });
-EM_JS(void, page_target_line, (const char* line, int length),
-      { Module.targetLine(UTF8ToString(line, length)); });
+EM_ASYNC_JS(int, page_hold, (int step, int last, int holding, const char* texts, int length),
+            { return await Module.holdAt(step, !!last, !!holding, UTF8ToString(texts, length)); });
+EM_JS(void, page_run_line, (const char* line, const char* layout, const char* texts),
+      { Module.runLine(UTF8ToString(line), UTF8ToString(layout), UTF8ToString(texts)); });
+EM_JS(void, page_target_line, (const char* line), { Module.targetLine(UTF8ToString(line)); });
+// Training begins after step `after`, 0 unless it resumes from a checkpoint: the text handed
+// over before it was written before the resumption.
+EM_JS(void, page_training_begins, (int after), { Module.trainingBegins(after); });
+EM_JS(void, page_checkpoint,
+      (int step, const double* state, int size, const double* kept, int keptSize), {
+          Module.checkpoint(step, HEAPF64.slice(state >> 3, (state >> 3) + size),
+                            HEAPF64.slice(kept >> 3, (kept >> 3) + keptSize));
+      });
+// The checkpoint offered to resume from: its part 0 (the state) or 1 (the picture's steps
+// logged up to it), their count, or -1 when none is offered; then the part copied.
+EM_JS(int, page_offered_size, (int part),
+      { return Module.offered ? Module.offered[part].length : -1; });
+EM_JS(void, page_offered_copy, (int part, double* into),
+      { HEAPF64.set(Module.offered[part], into >> 3); });
 
 namespace {
 
@@ -27,24 +45,36 @@ constexpr unsigned stepsPerLook = 64;
 constexpr double yieldInterval = 50.0;  // milliseconds
 
 // Where the picture draws every neuron, in its own coordinates: the page puts a mark there.
-std::string centresOf(const NeuroNet& net) {
+std::string layoutOf(const NeuroNet& net) {
     std::vector<std::int32_t> sizes{net.inputVector().size()};
     for (const Matrix& w : net.weightMatrices()) {
         sizes.push_back(w.cols());
     }
-    std::ostringstream json;
-    json << "{\"width\":" << Picture::width << ",\"height\":" << Picture::height
-         << ",\"centres\":[";
+    nlohmann::json centres = nlohmann::json::array();
     for (std::size_t layer = 0; layer < sizes.size(); ++layer) {
-        json << (layer > 0 ? ",[" : "[");
+        nlohmann::json marks = nlohmann::json::array();
         for (std::int32_t k = 0; k < sizes[layer]; ++k) {
             const auto [x, y] = Picture::neuronCentre(sizes, layer, static_cast<std::size_t>(k));
-            json << (k > 0 ? ",[" : "[") << x << ',' << y << ']';
+            marks.push_back({x, y});
         }
-        json << ']';
+        centres.push_back(std::move(marks));
     }
-    json << "]}";
-    return json.str();
+    return nlohmann::json{{"width", Picture::width},
+                          {"height", Picture::height},
+                          {"sizes", sizes},
+                          {"centres", std::move(centres)}}
+        .dump();
+}
+
+// The constants of training, as the page shows them.
+std::string constantTexts(double eta, double alpha) {
+    const auto pair = [](double x) { return nlohmann::json::parse(StepTexts::pair(x)); };
+    return nlohmann::json{{"eta", pair(eta)},
+                          {"alpha", pair(alpha)},
+                          {"slope", pair(NeuroNet::slope)},
+                          {"lowest", pair(NeuroNet::offset)},
+                          {"highest", pair(NeuroNet::offset + 1)}}
+        .dump();
 }
 
 // The network as the picture shows it at a step.
@@ -64,17 +94,30 @@ StepView viewOf(const NeuroNet::StepRecord& r) {
     return view;
 }
 
+std::vector<double> offered(int part) {
+    std::vector<double> values(static_cast<std::size_t>(std::max(page_offered_size(part), 0)));
+    if (!values.empty()) {
+        page_offered_copy(part, values.data());
+    }
+    return values;
+}
+
 }  // namespace
 
+PageSession::PageSession(PageFrame& frame, Holds holds)
+    : frame_(frame), holdAt_(0), end_(holds.end), lastCheckpoint_(holds.checkpointsAfter) {
+    follow(holds.first, 0);
+}
+
 void PageSession::watch(NeuroNet& net) {
+    net_ = &net;
     const NeuroNet::Watcher before = net.watcher();
-    const NeuroNet& seen = net;
     net.watch({.begins =
-                   [this, before, &seen](double eta, double alpha, double Emax) {
+                   [this, before](double eta, double alpha, double Emax) {
                        if (before.begins) {
                            before.begins(eta, alpha, Emax);
                        }
-                       begun(seen, eta, alpha, Emax);
+                       begun(eta, alpha);
                    },
                .stepEnds =
                    [this, before](const NeuroNet::StepRecord& r) {
@@ -85,28 +128,49 @@ void PageSession::watch(NeuroNet& net) {
                    }});
 }
 
-void PageSession::begun(const NeuroNet& net, double eta, double alpha, double Emax) {
+void PageSession::begun(double eta, double alpha) {
+    eta_ = eta;
+    alpha_ = alpha;
     std::ostringstream line;
-    TraceWriter(line).run({net.inputVector(), net.weightMatrices(), eta, alpha, Emax,
-                           net.stepsAtMost(), NeuroNet::slope, NeuroNet::offset});
-    const std::string text = line.str();
-    const std::string centres = centresOf(net);
-    page_run_line(text.data(), static_cast<int>(text.size()), centres.data(),
-                  static_cast<int>(centres.size()));
-    if (holdAt_ == 1) {
-        keepBefore(net.weightMatrices());
-    }
+    TraceWriter(line).run({net_->inputVector(), net_->weightMatrices(), eta, alpha,
+                           Contract::errorLimit, net_->stepsAtMost(), NeuroNet::slope,
+                           NeuroNet::offset});
+    page_run_line(line.str().c_str(), layoutOf(*net_).c_str(), constantTexts(eta, alpha).c_str());
 }
 
 void PageSession::targetRead(const Vector& D) {
+    D_ = D;
     std::ostringstream line;
     TraceWriter(line).target(D, std::nullopt);
-    const std::string text = line.str();
-    page_target_line(text.data(), static_cast<int>(text.size()));
-    follow(page_yield(0), 0);  // a pause asked for before training holds its first step
+    page_target_line(line.str().c_str());
+    const std::int32_t made = resumeIfOffered();
+    page_training_begins(made);
+    if (made == 0) {
+        keepBefore(net_->weightMatrices());
+    }
+    follow(page_yield(made), made);  // a pause asked for before training holds its first step
+}
+
+std::int32_t PageSession::resumeIfOffered() {
+    const std::vector<double> state = offered(0);
+    auto checkpoint = PageCheckpoint::decoded(state, net_->weightMatrices());
+    if (!checkpoint) {
+        return 0;
+    }
+    const auto outputs = static_cast<std::size_t>(net_->output().size());
+    const std::int32_t made = checkpoint->training.step;
+    frame_.resume(checkpoint->lines, made, checkpoint->stride,
+                  PageCheckpoint::decodedSteps(offered(1), outputs));
+    lastCheckpoint_ = std::max(lastCheckpoint_, made);
+    keepBefore(checkpoint->training.weights);
+    net_->resumeFrom(std::move(checkpoint->training));
+    return made;
 }
 
 void PageSession::stepEnded(const NeuroNet::StepRecord& r) {
+    if (r.step % checkpointEvery == 0 && r.step > lastCheckpoint_ && !r.last) {
+        checkpoint(r);
+    }
     if (r.step == holdAt_ || r.last) {
         follow(show(r, r.step == holdAt_), r.step);
     } else if (++steps_ % stepsPerLook == 0 && emscripten_get_now() >= yieldDue_) {
@@ -116,6 +180,25 @@ void PageSession::stepEnded(const NeuroNet::StepRecord& r) {
     if (holdAt_ == r.step + 1) {
         keepBefore(r.weights);
     }
+    previousE_ = r.E;
+}
+
+// Only a drawn run whose picture reads on makes checkpoints: a run resumed from one draws
+// the picture of the run it resumes.
+void PageSession::checkpoint(const NeuroNet::StepRecord& r) {
+    const PagePicture* picture = frame_.picture();
+    if (picture == nullptr || !picture->fault().empty()) {
+        return;
+    }
+    frame_.handOver();  // the picture reads the step's lines
+    const PageCheckpoint checkpoint{NeuroNet::stateAfter(r), frame_.outputLines(),
+                                    picture->stride()};
+    const std::vector<double> state = checkpoint.encoded();
+    const std::vector<double> kept = PageCheckpoint::encodedSteps(
+        picture->keptAfter(lastCheckpoint_), static_cast<std::size_t>(r.outputs.back().size()));
+    page_checkpoint(r.step, state.data(), static_cast<int>(state.size()), kept.data(),
+                    static_cast<int>(kept.size()));
+    lastCheckpoint_ = r.step;
 }
 
 void PageSession::keepBefore(std::span<const Matrix> weights) {
@@ -123,29 +206,26 @@ void PageSession::keepBefore(std::span<const Matrix> weights) {
     std::copy(weights.begin(), weights.end(), before_.begin());
 }
 
+// A run that was stopped is held at the step it was stopped at, wherever else it is told.
 void PageSession::follow(int command, std::int32_t step) {
-    if (command != keep) {
-        holdAt_ = command == next ? step + 1 : command;
+    if (command != PageSeam::keep) {
+        holdAt_ = command == PageSeam::next ? step + 1 : command;
+    }
+    if (end_ > 0 && (holdAt_ <= PageSeam::nowhere || holdAt_ > end_)) {
+        holdAt_ = end_;
     }
 }
 
-std::string PageSession::stepLine(const NeuroNet::StepRecord& r, bool explained) const {
-    std::ostringstream line;
-    TraceWriter(line).step(
-        {r.step, r.E, r.sums, r.outputs, r.deltas, r.changes, r.weights,
-         explained ? r.previousChanges : std::span<const Matrix>(),
-         explained ? std::span<const Matrix>(before_) : std::span<const Matrix>()});
-    return line.str();
-}
-
-// The last step, when not held, sends its numbers without the weights before its update,
-// which are not kept at every step.
+// The last step, when not held, is sent without the weights before its update, which are not
+// kept at every step.
 int PageSession::show(const NeuroNet::StepRecord& r, bool holding) {
     if (holding) {
         const StepView view = viewOf(r);
         frame_.send(true, &view);
     }
-    const std::string line = stepLine(r, holding);
-    return page_hold(r.step, r.last ? 1 : 0, holding ? 1 : 0, line.data(),
-                     static_cast<int>(line.size()));
+    const std::string texts =
+        StepTexts::of(r, holding ? std::span<const Matrix>(before_) : std::span<const Matrix>(),
+                      {net_->inputVector(), D_, eta_, alpha_, NeuroNet::slope}, previousE_);
+    return page_hold(r.step, r.last ? 1 : 0, holding ? 1 : 0, texts.data(),
+                     static_cast<int>(texts.size()));
 }

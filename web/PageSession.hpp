@@ -1,52 +1,69 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "linalg/Matrix.hpp"
+#include "linalg/Vector.hpp"
 #include "net/NeuroNet.hpp"
 
 class PageFrame;
 
-// The page's hold on a run while it trains: between two steps it now and then yields to the
-// page, so that the page's messages reach the worker, and it holds the run where the page asks
-// (a step, or the next one, to pause), until the page lets it go on. At a held step, and at
-// the last, the page is sent the step's every number and its picture, which shows the weights
-// of that step. The run's text is what it would be without any of this.
+// The page's hold on a run while it trains. Between steps it now and then yields, so that the
+// page's messages reach the worker, and it holds the run where the page asks, until the page
+// lets it go on. A held step, and the last, are sent with every number the page shows and the
+// picture at that step. Every so many steps, training's state is handed to the worker, which
+// keeps it; a later run of the same answers resumes from the latest such checkpoint before
+// the step it goes to. The run's text is what it would be without any of this.
 class PageSession {
   public:
-    // `holdAt`: the step at which the run is first held; 0 for none.
-    PageSession(PageFrame& frame, std::int32_t holdAt) : frame_(frame), holdAt_(holdAt) {}
+    struct Holds {
+        // The step at which the run is first held; 0 for none.
+        std::int32_t first = 0;
+        // The step the run ends at when it was stopped there; 0 when it was not.
+        std::int32_t end = 0;
+        // The step after which checkpoints are wanted.
+        std::int32_t checkpointsAfter = 0;
+    };
+    PageSession(PageFrame& frame, Holds holds);
 
     // Watches the network's training, after whatever already watches it.
     void watch(NeuroNet& net);
-    // Tells the page the target, as read, and hears where training is to be held first.
+    // Tells the page the target, as read; resumes from the checkpoint the worker offers, if
+    // any; and hears where training is to be held first.
     void targetRead(const Vector& D);
 
+    // How many steps lie between two checkpoints.
+    static constexpr std::int32_t checkpointEvery = 4096;
+
   private:
-    void begun(const NeuroNet& net, double eta, double alpha, double Emax);
+    void begun(double eta, double alpha);
     void stepEnded(const NeuroNet::StepRecord& r);
-    // Holds the run at this step until the page says how to go on.
-    void hold(const NeuroNet::StepRecord& r);
-    // The weights the step to be held starts from.
+    // Resumes from the checkpoint the worker offers, if any, and keeps the weights training
+    // goes on from; returns the step resumed after, or 0.
+    std::int32_t resumeIfOffered();
+    void checkpoint(const NeuroNet::StepRecord& r);
+    // Keeps the weights the step to be held starts from.
     void keepBefore(std::span<const Matrix> weights);
-    // What the page answers: `keep` keeps the hold where it is, `next` holds at the next
-    // step, 0 holds nowhere, k at step k.
-    static constexpr int keep = -2;
-    static constexpr int next = -1;
+    // Takes the page's word: where to hold next (PageSeam::Hold).
     void follow(int command, std::int32_t step);
-    // The step's numbers as a line of its trace, with the weights before its update and the
-    // previous step's changes, which explain it.
-    std::string stepLine(const NeuroNet::StepRecord& r, bool explained) const;
     // Sends the step's numbers and its picture; holds the run there unless told not to.
     int show(const NeuroNet::StepRecord& r, bool holding);
 
     PageFrame& frame_;
+    NeuroNet* net_ = nullptr;
     std::int32_t holdAt_;
-    // The weights the held step starts from: those after the step before it.
+    std::int32_t end_;
+    std::int32_t lastCheckpoint_;
+    double eta_ = 0;
+    double alpha_ = 0;
+    Vector D_;
+    // The weights the step to be held starts from: those after the step before it.
     std::vector<Matrix> before_;
+    std::optional<double> previousE_;
     unsigned steps_ = 0;
     double yieldDue_ = 0;
 };

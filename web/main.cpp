@@ -23,14 +23,15 @@
 #include "web/PageInput.hpp"
 #include "web/PageOutput.hpp"
 #include "web/PagePicture.hpp"
+#include "web/PageSeam.hpp"
 #include "web/PageSession.hpp"
 
 namespace {
 
 PageFrame frame;
-PageOutput standardOutput(frame, PageFrame::standardOutput);
-PageOutput standardError(frame, PageFrame::standardError);
-PageOutput traceOutput(frame, PageFrame::trace);
+PageOutput standardOutput(frame, PageSeam::standardOutput);
+PageOutput standardError(frame, PageSeam::standardError);
+PageOutput traceOutput(frame, PageSeam::trace);
 PageInput standardInput(frame);
 
 // What shapes a run on the page: whether it is drawn, where it is held, what traces it.
@@ -77,12 +78,15 @@ extern "C" double exp(double x) {
 
 // The dialogue, answered through the page. The generator is the one the module started
 // with, so a fresh module builds the network a fresh console run builds. The run is held at
-// step `holdAt` (0: nowhere) and then where the page asks; it is drawn as it goes when
-// `drawn`, and traced when given the steps to trace (a list as --trace-steps takes it).
-extern "C" EMSCRIPTEN_KEEPALIVE int neuronet_run(std::int32_t holdAt, int drawn,
+// step `holdAt` (0: nowhere) and then where the page asks, and for good at step `end` (0: at
+// none), where it was stopped; it hands over checkpoints after step `checkpointsAfter`. It is
+// drawn as it goes when `drawn`, and traced when given the steps to trace (a list as
+// --trace-steps takes it).
+extern "C" EMSCRIPTEN_KEEPALIVE int neuronet_run(std::int32_t holdAt, std::int32_t end,
+                                                 std::int32_t checkpointsAfter, int drawn,
                                                  const char* traceSteps) {
     std::istream in(&standardInput);
-    PageSession session(frame, holdAt);
+    PageSession session(frame, {.first = holdAt, .end = end, .checkpointsAfter = checkpointsAfter});
     std::ostream trace(&traceOutput);
     trace.exceptions(std::ios::badbit);
     const auto steps = traceSteps ? TraceSteps::parse(traceSteps) : std::nullopt;
@@ -100,13 +104,11 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* neuronet_status_words(int status) {
     return ExitStatus::words(status).data();  // each is a whole string literal
 }
 
-// The prompts the program waits at, for the page to tell what it asks for: a JSON object.
-extern "C" EMSCRIPTEN_KEEPALIVE const char* neuronet_prompts() {
-    static const std::string prompts =
-        R"({"elementStart":")" + std::string(Contract::elementPromptStart) + R"(","elementEnd":")" +
-        std::string(Contract::elementPromptEnd) + R"(","target":")" +
-        std::string(Contract::targetPrompt) + R"("})";
-    return prompts.c_str();
+// The codes the worker and the program pass each other, and the prompts the program waits
+// at, for the page to tell what it asks for: a JSON object (PageSeam).
+extern "C" EMSCRIPTEN_KEEPALIVE const char* neuronet_seam() {
+    static const std::string seam = PageSeam::described();
+    return seam.c_str();
 }
 
 // Sends the run's last picture, once the page has its status: the page learns how the run

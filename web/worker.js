@@ -1,8 +1,7 @@
-// The page's worker: runs the program, compiled from its C++ into neuronet.js, and talks to
-// the page. Every run is an instance of its own of the compiled module, started from the
-// answers typed so far: the live run, which the page shows and steers, and the runs that
-// replay it for a download. A run is exact, so a replay from the same answers is the same
-// run, to any step.
+// The page's worker: runs the program, compiled from its C++ into neuronet.js. Every run is an
+// instance of its own of the compiled module, made from the answers typed; a run is exact, so
+// any instance of the same answers is the same run, to any step. The one the page shows trains,
+// is held and goes on where the page says; others replay the run for a download.
 importScripts('neuronet.js');
 
 const encoder = new TextEncoder();
@@ -10,32 +9,77 @@ const compiled = fetch('neuronet.wasm').then((response) => {
   if (!response.ok) throw new Error(`neuronet.wasm could not be loaded (HTTP ${response.status})`);
   return WebAssembly.compileStreaming(response);
 });
-let live = null;  // the run the page shows
-let warmUps = 8;  // dialogues run for the engine's sake while the first answer is awaited
+let seam = null;   // the codes the program and this worker pass each other (PageSeam)
+let warmUps = 8;   // dialogues run for the engine's sake while the first answer is awaited
 const tick = (ms = 0) => new Promise((resolve) => setTimeout(resolve, ms));
-const headLines = 40;      // the beginning of a run that the page keeps in view
+// The console's first lines, which the page keeps in view; and its last, which a run resumed
+// from a checkpoint must have written since: two a step.
+const view = { headLines: 40, tailLines: 200 };
 const tailBytes = 32768;   // as much of a frame's end as can be in view
 
+// A promise that never settles: a run that waits on it is abandoned where it stands.
+const never = () => new Promise(() => {});
+
 // What the page is shown of a frame's standard output: the bytes still of the run's first
-// lines, how many lines follow, and the frame's end; not the whole of a long run's text,
-// which the page never keeps.
-function summary(chunks, view) {
+// lines, how many lines the frame ends, and the frame's end; not the whole of a long run's
+// text, which the page never keeps.
+function summary(chunks, console) {
   const bytes = new Uint8Array(chunks.reduce((size, chunk) => size + chunk.length, 0));
   chunks.reduce((at, chunk) => (bytes.set(chunk, at), at + chunk.length), 0);
   let from = 0;
-  while (view.headLeft > 0 && from < bytes.length) {
+  while (console.headLeft > 0 && from < bytes.length) {
     const end = bytes.indexOf(10, from) + 1 || bytes.length;
-    view.headLeft -= bytes[end - 1] === 10 ? 1 : 0;
+    console.headLeft -= bytes[end - 1] === 10 ? 1 : 0;
     from = end;
   }
   let lines = 0;
-  for (let at = from; at < bytes.length; ++at) lines += bytes[at] === 10 ? 1 : 0;
+  for (const byte of bytes) lines += byte === 10 ? 1 : 0;
   const start = Math.max(from, bytes.length - tailBytes);
   return { head: bytes.slice(0, from), lines, tail: bytes.slice(start), cut: start > from };
 }
 
-// One run of the program. `answers` are the lines typed, fed as they come; `hooks` says what
-// becomes of its output and what it does where the program waits.
+// The run the page is on: its answers, where it was stopped, if it was, and what its
+// instances have learnt of it: its first lines, and the checkpoints to resume from.
+class History {
+  constructor(answers, stopAt) {
+    this.answers = [...answers];
+    this.stopAt = stopAt;
+    this.head = null;
+    this.checkpoints = [];  // { step, state, kept }, by step
+  }
+
+  add(step, state, kept) {
+    if (step > (this.checkpoints.at(-1)?.step ?? 0)) this.checkpoints.push({ step, state, kept });
+  }
+
+  // The latest checkpoint from which a run writes every line the console shows at `step`.
+  before(step) {
+    const latest = step - view.tailLines / 2;
+    let found = null;
+    for (const checkpoint of this.checkpoints) if (checkpoint.step <= latest) found = checkpoint;
+    return found;
+  }
+
+  // What a run resumed from the checkpoint is given: its state, and the picture's steps
+  // logged up to it.
+  offer(checkpoint) {
+    const kept = this.checkpoints.filter(({ step }) => step <= checkpoint.step).map(({ kept }) => kept);
+    const logged = new Float64Array(kept.reduce((size, part) => size + part.length, 0));
+    kept.reduce((at, part) => (logged.set(part, at), at + part.length), 0);
+    return [checkpoint.state, logged];
+  }
+
+  get lastCheckpoint() { return this.checkpoints.at(-1)?.step ?? 0; }
+
+  // The checkpoints, and the bytes of their numbers.
+  usage() {
+    const bytes = this.checkpoints.reduce((sum, { state, kept }) => sum + state.byteLength + kept.byteLength, 0);
+    return { checkpoints: this.checkpoints.length, bytes };
+  }
+}
+
+// One instance of the program. `answers` are the lines typed, fed as they come; `hooks` say
+// what becomes of its output and what it does where the program waits.
 class Run {
   constructor(answers, hooks) {
     this.queue = answers.map((answer) => encoder.encode(`${answer}\n`));
@@ -43,24 +87,29 @@ class Run {
     this.wake = null;
   }
 
-  async start(holdAt, drawn, traceSteps) {
+  async start({ holdAt = 0, end = 0, checkpointsAfter = 0, drawn = false, trace = null, offered = null }) {
     const module = await compiled;
     this.program = await createNeuronet({
       instantiateWasm: (imports, receive) => {
         WebAssembly.instantiate(module, imports).then((instance) => receive(instance));
         return {};
       },
+      offered,
       takeText: (stream, bytes) => this.hooks.text(stream, bytes),
       sendFrame: (...frame) => this.hooks.frame(...frame),
       readAnswer: (capacity) => this.read(capacity),
       yieldToPage: (step) => this.hooks.yield(step),
-      holdAt: (step, last, holding, line) => this.hooks.hold(step, last, holding, line),
-      runLine: (line, centres) => this.hooks.runLine?.(line, centres),
+      holdAt: (step, last, holding, texts) => this.hooks.hold(step, last, holding, texts),
+      runLine: (line, layout, texts) => this.hooks.runLine?.(line, layout, texts),
       targetLine: (line) => this.hooks.targetLine?.(line),
+      checkpoint: (step, state, kept) => this.hooks.checkpoint?.(step, state, kept),
+      trainingBegins: (after) => this.hooks.trainingBegins?.(after),
+      hasAnswer: () => this.queue.length > 0,
     });
-    this.hooks.loaded?.(this.program);
-    return this.program.ccall('neuronet_run', 'number', ['number', 'number', 'string'],
-      [holdAt, drawn ? 1 : 0, traceSteps], { async: true });
+    seam ??= JSON.parse(this.program.ccall('neuronet_seam', 'string', [], []));
+    this.hooks.loaded?.();
+    return this.program.ccall('neuronet_run', 'number', ['number', 'number', 'number', 'number', 'string'],
+      [holdAt, end, checkpointsAfter, drawn ? 1 : 0, trace], { async: true });
   }
 
   add(answer) {
@@ -87,92 +136,126 @@ class Run {
   }
 }
 
-// A promise that never settles: a run that waits on it is abandoned where it stands.
-const never = () => new Promise(() => {});
+let history = null;   // the run the page is on
+let shown = null;     // the instance the page shows
+let instances = 0;
 
-// The live run: its text and pictures go to the page in frames; it yields to the page's
-// messages every 50 ms while it trains, and is held where the page asks.
-function startLive({ answers, holdAt }) {
+// The instance the page shows: its text and pictures go to the page in frames; it yields to
+// the page's messages every 50 ms while it trains, and is held where the page says. Resumed
+// from a checkpoint, it does not write what it wrote before: the page is given the run's first
+// lines and the count of its lines instead.
+function show({ holdAt = 0, from = null }) {
+  const id = ++instances;
+  const post = (message, transfer = []) => postMessage({ ...message, instance: id }, transfer);
   let output = [];
   let errors = '';
-  const view = { headLeft: headLines };
+  const console = { headLeft: view.headLines, head: [] };
   const decoder = new TextDecoder();
-  const keep = -2;
-  let command = keep;  // where the run is held next, told at its next yield (PageSession::follow)
+  let command = null;  // where to hold next, told at the next yield (PageSession::follow)
   let resume = null;   // lets a held run go on
   let stopping = false;
-  let abandoned = false;  // another run has taken its place: it says nothing more
-  const run = new Run(answers, {
-    text: (stream, bytes) => {
-      if (stream === 1) output.push(bytes.slice());
-      else if (stream === 2) errors += decoder.decode(bytes, { stream: true });
+  let abandoned = false;
+  const instance = {
+    at: 0,  // the steps made, as far as known
+    ended: false,
+    // Holds where `where` says (a step, or one of seam.holds): now if held, else at the
+    // next yield.
+    steer(where) {
+      if (resume) resume(where);
+      else command = where;
+      resume = null;
     },
-    frame: (steps, picture, title, fault) => {
-      if (abandoned) return;
-      const text = summary(output, view);
-      postMessage({ type: 'frame', text, errors, steps, picture, title, fault },
-        [text.head.buffer, text.tail.buffer, ...(picture ? [picture.buffer] : [])]);
-      [output, errors] = [[], ''];
-    },
-    runLine: (line, centres) => abandoned || postMessage({ type: 'run', line, centres }),
-    loaded: (program) => postMessage({ type: 'prompts',
-      prompts: JSON.parse(program.ccall('neuronet_prompts', 'string', [], [])) }),
-    targetLine: (line) => abandoned || postMessage({ type: 'target', line }),
-    inputEnds: () => abandoned,
-    yield: async () => {
-      await tick(5);  // on a busy machine, the page's thread gets a processor to paint
-      if (abandoned) return never();
-      const next = command;
-      command = keep;
-      return next;
-    },
-    hold: async (step, last, holding, line) => {
-      if (abandoned) return never();
-      if (holding && command !== keep) {  // the page has asked to go on already
-        const next = command;
-        command = keep;
-        return next;
-      }
-      postMessage({ type: 'held', step, last, holding, line });
-      if (stopping) return never();
-      return holding ? new Promise((resolve) => { resume = resolve; }) : 0;
-    },
-  });
-  run.warm = !answers.length;
-  const control = {
-    run,
-    // Holds at step k (-1: the next step), now if held, else at the next yield.
-    steer(k) {
-      if (resume) {
-        resume(k);
-        resume = null;
-      } else {
-        command = k;
-      }
-    },
+    // Stops the run: held, where it is; else at the next step. It stays held for good.
     stop() {
       stopping = true;
-      if (resume) return;
-      command = -1;
+      if (resume) resume = null;
+      else command = seam.holds.next;
     },
     abandon() {
       abandoned = true;
       run.wake?.();
     },
+    add: (text) => run.add(text),
   };
-  run.start(holdAt, true, null).then((status) => {
+  const sendFrame = (steps, picture, title, fault, waits) => {
+    const text = summary(output, console);
+    if (!from && !history.head) {
+      console.head.push(text.head.slice());
+      if (console.headLeft === 0) history.head = new Uint8Array(console.head.flatMap((part) => [...part]));
+    }
+    post({ type: 'frame', text, errors, steps, picture, title, fault, waits },
+      [text.head.buffer, text.tail.buffer, ...(picture ? [picture.buffer] : [])]);
+    [output, errors] = [[], ''];
+  };
+  const run = new Run(history.answers, {
+    text: (stream, bytes) => {
+      if (stream === seam.streams.output) output.push(bytes.slice());
+      else if (stream === seam.streams.errors) errors += decoder.decode(bytes, { stream: true });
+    },
+    frame: (...frame) => abandoned || sendFrame(...frame),
+    loaded: () => post({ type: 'seam', seam, view }),
+    runLine: (line, layout, texts) => abandoned || post({ type: 'run', line, layout, texts }),
+    targetLine: (line) => abandoned || post({ type: 'target', line }),
+    trainingBegins: (after) => {
+      if (abandoned || !after) return;
+      output = [];  // the text the run wrote before its resumption
+      console.headLeft = 0;
+      post({ type: 'resumed', step: after, head: history.head, lines: from.lines });
+    },
+    checkpoint: (step, state, kept) => history.add(step, state, kept),
+    inputEnds: () => abandoned,
+    yield: async (step) => {
+      instance.at = Math.max(instance.at, step);
+      await tick(5);  // on a busy machine, the page's thread gets a processor to paint
+      if (abandoned) return never();
+      const next = command ?? seam.holds.keep;
+      command = null;
+      return next;
+    },
+    hold: async (step, last, holding, texts) => {
+      if (abandoned) return never();
+      instance.at = step;
+      const pausing = holding && !last;  // the last step never holds: the run ends there
+      if (pausing && command !== null && !stopping) {  // the page has asked to go on already
+        const next = command;
+        command = null;
+        return next;
+      }
+      const final = pausing && (stopping || step === history.stopAt);
+      post({ type: 'held', step, last, holding: pausing, final, texts });
+      if (final) return never();
+      if (!pausing) return seam.holds.nowhere;
+      return new Promise((resolve) => { resume = resolve; });
+    },
+  });
+  run.warm = !history.answers.length;
+  post({ type: 'instance', resumed: Boolean(from) });
+  run.start({ holdAt, end: history.stopAt, checkpointsAfter: history.lastCheckpoint, drawn: true,
+    offered: from ? history.offer(from) : null }).then((status) => {
+    instance.ended = true;
     if (abandoned) return;
-    postMessage({ type: 'status', status, words: run.program.ccall('neuronet_status_words',
-      'string', ['number'], [status]) });
+    post({ type: 'status', status,
+      words: run.program.ccall('neuronet_status_words', 'string', ['number'], [status]) });
     run.program._neuronet_draw();  // the last picture, once the page knows how the run ended
   }, failed);
-  return control;
+  return instance;
 }
 
-// A replay of the live run as far as it has come, for a download: its standard output, or
-// its trace of the given steps, as a Blob. It ends where the live run stands: at a step, or
-// where it waits for an answer not yet typed, or at its end.
-function replay({ answers, step, trace, id }) {
+// Goes to step k: on, in the instance shown, when no checkpoint lies nearer; otherwise in an
+// instance resumed from the nearest checkpoint before it, or made from the start.
+function go(step) {
+  const from = history.before(step);
+  const on = shown && !shown.ended && shown.at < step && (!from || from.step <= shown.at);
+  if (on) return shown.steer(step);
+  shown?.abandon();
+  shown = show({ holdAt: step, from });
+  return undefined;
+}
+
+// A replay of the run as far as the page says, for a download: its standard output, or its
+// trace of the given steps, as a Blob. It ends at the step given (0: at the run's end), or
+// where it waits for an answer not yet typed.
+function replay({ step, trace, id }) {
   const chunks = [];
   let done = false;
   const finish = () => {
@@ -181,31 +264,38 @@ function replay({ answers, step, trace, id }) {
     const type = trace ? 'application/jsonl' : 'text/plain';
     postMessage({ type: 'prepared', id, blob: new Blob(chunks, { type }) });
   };
-  const run = new Run(answers, {
-    text: (stream, bytes) => stream === (trace ? 3 : 1) && chunks.push(bytes.slice()),
+  const wanted = () => (trace ? seam.streams.trace : seam.streams.output);
+  const run = new Run(history.answers, {
+    text: (stream, bytes) => stream === wanted() && chunks.push(bytes.slice()),
     frame: () => {},
     inputEnds: () => { finish(); return true; },
-    yield: async () => { await tick(); return -2; },
-    hold: async (step, last, holding) => {
-      if (!holding) return 0;
+    yield: async () => { await tick(); return seam.holds.keep; },
+    hold: async (at, last, holding) => {
+      if (!holding) return seam.holds.nowhere;
       finish();
       return never();
     },
   });
-  run.start(step, false, trace).then(finish, failed);
+  run.start({ holdAt: step, end: history.stopAt, trace }).then(finish, failed);
 }
 
 function failed(failure) {
-  postMessage({ type: 'failed', message: String(failure?.message ?? failure) });
+  postMessage({ type: 'failed', message: String(failure?.message ?? failure), instance: instances });
 }
 
 onmessage = ({ data }) => {
   switch (data.type) {
-    case 'start': live?.abandon(); live = startLive(data); break;
-    case 'answer': live?.run.add(data.text); break;
-    case 'steer': live?.steer(data.step); break;
-    case 'stop': live?.stop(); break;
+    case 'start':
+      shown?.abandon();
+      history = new History(data.answers, data.stopAt);
+      shown = show({ holdAt: data.holdAt });
+      break;
+    case 'answer': history.answers.push(data.text); shown?.add(data.text); break;
+    case 'go': go(data.step); break;
+    case 'hold': shown?.steer(seam.holds[data.where] ?? data.where); break;
+    case 'stop': shown?.stop(); break;
     case 'prepare': replay(data); break;
+    case 'usage': postMessage({ type: 'usage', ...history?.usage() }); break;
   }
 };
 compiled.catch(failed);

@@ -65,3 +65,35 @@ export async function typeRun(page, file, status) {
   await page.getByRole('status', { name: 'Outcome' }).filter({ hasText: `Exit status ${status}:` })
     .waitFor({ timeout: 600_000 });
 }
+
+// The checks of a test script, counted; the script fails if one did.
+export function checks() {
+  const counts = { passed: 0, failed: 0 };
+  const check = (what, ok) => {
+    console.log(`${ok ? 'ok' : 'FAILED'}: ${what}`);
+    ok ? ++counts.passed : ++counts.failed;
+  };
+  const done = () => {
+    console.log(`${counts.passed} passed, ${counts.failed} failed`);
+    process.exitCode = counts.failed ? 1 : 0;
+  };
+  return { check, done };
+}
+
+export const outcome = (on) => on.getByRole('status', { name: 'Outcome' });
+export const press = (on, role, name) => on.getByRole(role, { name, exact: true }).press('Enter');
+export const settled = (on, text) => outcome(on).filter({ hasText: text }).waitFor({ timeout: 120_000 });
+// The step on screen, as the page says it: of a run still live, or of one finished.
+export const shown = (on, step) => on.locator('#outcome, #moment').filter({ hasText: new RegExp(
+  `^(Paused at step|Showing step|Showing the run's end, step) ${step.toLocaleString('en')}\\b`) })
+  .first().waitFor({ timeout: 120_000 });
+export async function download(on, name) {
+  const [file] = await Promise.all([on.waitForEvent('download'), press(on, 'link', name)]);
+  return { path: await file.path(), name: file.suggestedFilename() };
+}
+// Types the step into the Step field and presses Enter.
+export async function goTo(on, step) {
+  await on.getByRole('spinbutton', { name: 'Step' }).fill(String(step));
+  await on.getByRole('spinbutton', { name: 'Step' }).press('Enter');
+  await shown(on, step);
+}

@@ -8,7 +8,7 @@
 import { execFileSync } from 'node:child_process';
 import { mkdtempSync, readFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
-import { answer, openPage, typeRun } from './browser.mjs';
+import { answer, checks, download, goTo, openPage, outcome, press, settled, typeRun } from './browser.mjs';
 
 const [site, transcripts, shots, plot, neuronet] = process.argv.slice(2);
 const { page, origin, faults, close, fresh } = await openPage(site);
@@ -20,24 +20,7 @@ const traced = new Map(readFileSync(`${work}/long.jsonl`, 'latin1').trim().split
   .map((line) => JSON.parse(line.replace(/(?<=[:,[])(-?\d[^,\]}]*)/g, '"$1"')))
   .filter((line) => line.kind === 'step').map((line) => [Number(line.step), line]));
 
-let passed = 0, failed = 0;
-function check(what, ok) {
-  console.log(`${ok ? 'ok' : 'FAILED'}: ${what}`);
-  ok ? ++passed : ++failed;
-}
-
-const outcome = (on) => on.getByRole('status', { name: 'Outcome' });
-const press = (on, role, name) => on.getByRole(role, { name, exact: true }).press('Enter');
-const settled = (on, text) => outcome(on).filter({ hasText: text }).waitFor({ timeout: 120_000 });
-async function download(on, name) {
-  const [file] = await Promise.all([on.waitForEvent('download'), press(on, 'link', name)]);
-  return { path: await file.path(), name: file.suggestedFilename() };
-}
-async function goTo(on, step) {
-  await on.getByRole('spinbutton', { name: 'Step' }).fill(String(step));
-  await on.getByRole('spinbutton', { name: 'Step' }).press('Enter');
-  await settled(on, `Paused at step ${step.toLocaleString('en')}.`);
-}
+const { check, done } = checks();
 // The numbers shown of the neuron at `layer`, `neuron` (input 0, then the computed layers).
 async function numbersOf(on, layer, neuron) {
   await on.locator(`#neurons button[data-layer="${layer}"][data-neuron="${neuron}"]`).focus();
@@ -118,7 +101,7 @@ check('a run paused, stepped, taken back and forth and resumed writes the same t
 async function run(on, ...answers) {
   for (const text of answers) await answer(on, text);
 }
-const checks = [
+const firstTime = [
   ['a key typed on after a run ends loses nothing', async (on) => {
     await run(on, 'inf 1 1');
     await settled(on, 'Exit status 2:');
@@ -200,7 +183,7 @@ const checks = [
       'rgb(13, 17, 23)';
   }],
 ];
-for (const [what, scenario] of checks) {
+for (const [what, scenario] of firstTime) {
   const on = await fresh();
   await on.goto(origin);
   check(what, await scenario(on).catch((error) => { console.log(error.message); return false; }));
@@ -223,6 +206,5 @@ check('at 200% zoom the page opens at its top', await zoomed.evaluate(() => scro
 
 check(`nothing failed in the page${faults.map((fault) => `\n  ${fault}`).join('')}`,
   faults.every((fault) => /neuronet\.wasm|WebAssembly/.test(fault)));
-console.log(`${passed} passed, ${failed} failed`);
 await close();
-process.exitCode = failed ? 1 : 0;
+done();
