@@ -1,12 +1,13 @@
 // The moment on screen as the address's fragment, which no browser sends to a server, and
-// back: the answers, where the run was stopped, the step, the neuron and weight chosen, and
+// back: the answers, the seed, where the run was stopped, the step, the neuron and weight chosen, and
 // whether the step is explained.
 
 // The fragment of the moment the state shows, or is going to.
 export function fragmentOf(state) {
   const fields = new URLSearchParams();
-  if (!state.answers.length) return '';
+  if (!state.answers.length && state.seed === null) return '';
   fields.set('answers', state.answers.join('\n'));
+  if (state.seed !== null) fields.set('seed', state.seed);
   if (state.stopAt) fields.set('stop', state.stopAt);
   const step = state.goingTo || state.step;
   if (step) fields.set('step', step);
@@ -46,6 +47,7 @@ export function readFragment(fragment) {
   const answers = fields.get('answers').split('\n').filter((line) => line.length);
   const step = count(fields, 'step', 1, 'step', notes) ?? 0;
   const stopAt = count(fields, 'stop', 1, 'stop', notes) ?? 0;
+  const seed = seedOf(fields, notes);
   const selection = {
     layer: count(fields, 'layer', 0, 'layer', notes) ?? 0,
     neuron: (count(fields, 'neuron', 0, 'neuron', notes) ?? 0),
@@ -55,6 +57,16 @@ export function readFragment(fragment) {
   if (explain !== null && explain !== '0' && explain !== '1') {
     notes.push(`The link's explain "${explain}" is neither 0 nor 1: the step is not explained.`);
   }
-  return { answers, holdAt: stopAt && step > stopAt ? stopAt : step, stopAt, selection,
+  return { answers, seed, holdAt: stopAt && step > stopAt ? stopAt : step, stopAt, selection,
     explaining: explain === '1', notes };
+}
+
+// The seed: a whole number from 0 to 2^32 - 1, as neuronet --seed takes it; none for any other,
+// with a note.
+export function seedOf(fields, notes) {
+  if (!fields.has('seed') || fields.get('seed') === '') return null;
+  const text = fields.get('seed');
+  if (/^\d+$/.test(text) && Number(text) <= 2 ** 32 - 1) return Number(text);
+  notes.push(`The seed "${text}" is not a whole number from 0 to 4294967295: the run is not seeded.`);
+  return null;
 }

@@ -34,9 +34,11 @@ PageOutput standardError(frame, PageSeam::standardError);
 PageOutput traceOutput(frame, PageSeam::trace);
 PageInput standardInput(frame);
 
-// What shapes a run on the page: whether it is drawn, where it is held, what traces it.
+// What shapes a run on the page: whether it is drawn, where it is held, what traces it, and
+// the seed the generator is given, if any.
 struct Shape {
     bool drawn = true;
+    std::optional<std::uint32_t> seed = {};
     PageSession* session = nullptr;
     TraceRecorder* trace = nullptr;
 };
@@ -50,6 +52,7 @@ int runOnPage(std::istream& in, std::int32_t stepLimit, const Shape& shape) {
     frame.beginRun(shape.drawn);
     const int status = runProgram(CommandLine(std::span<const char* const>()), in, out, err,
                                   {.stepLimit = stepLimit,
+                                   .seed = shape.seed,
                                    .targetRead =
                                        [&shape](const Vector& target) {
                                            frame.targetRead(target);
@@ -81,10 +84,11 @@ extern "C" double exp(double x) {
 // step `holdAt` (0: nowhere) and then where the page asks, and for good at step `end` (0: at
 // none), where it was stopped; it hands over checkpoints after step `checkpointsAfter`. It is
 // drawn as it goes when `drawn`, and traced when given the steps to trace (a list as
-// --trace-steps takes it).
+// --trace-steps takes it). A `seed` from 0 to 2^32 - 1 seeds the generator first, as neuronet
+// --seed does; any other leaves it as it is.
 extern "C" EMSCRIPTEN_KEEPALIVE int neuronet_run(std::int32_t holdAt, std::int32_t end,
                                                  std::int32_t checkpointsAfter, int drawn,
-                                                 const char* traceSteps) {
+                                                 const char* traceSteps, double seed) {
     std::istream in(&standardInput);
     PageSession session(frame, {.first = holdAt, .end = end, .checkpointsAfter = checkpointsAfter});
     std::ostream trace(&traceOutput);
@@ -96,7 +100,11 @@ extern "C" EMSCRIPTEN_KEEPALIVE int neuronet_run(std::int32_t holdAt, std::int32
     }
     return runOnPage(
         in, Contract::stepLimit,
-        {.drawn = drawn != 0, .session = &session, .trace = recorder ? &*recorder : nullptr});
+        {.drawn = drawn != 0,
+         .seed = seed >= 0 && seed <= 0xFFFF'FFFF ? std::optional(static_cast<std::uint32_t>(seed))
+                                                  : std::nullopt,
+         .session = &session,
+         .trace = recorder ? &*recorder : nullptr});
 }
 
 // What an exit status of the program means, in the words of its manual; empty for another.

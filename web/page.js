@@ -2,7 +2,7 @@
 // the worker, which runs the program, and the worker's back to the state; the screen and the
 // address are drawn from the state. Text from the program or the person is only ever set as
 // text, never parsed as markup.
-import { fragmentOf, readFragment } from './address.js';
+import { fragmentOf, readFragment, seedOf } from './address.js';
 import { renderConsole } from './console.js';
 import { downloadPrepared, offerDownload, renderDownloads } from './downloads.js';
 import { renderNumbers } from './numbers.js';
@@ -119,6 +119,7 @@ function renderControls() {
   const range = state.run?.texts;
   setText('answer-range', range ? `Every output lies between ${range.lowest[0]} and ${range.highest[0]}: a ` +
     'target beyond cannot be met.' : '');
+  if (document.activeElement !== element('seed')) element('seed').value = state.seed ?? '';
   setText('outcome', outcome());
   setText('moment', moment());
   setText('link-note', state.linkNotes.join(' '));
@@ -147,7 +148,7 @@ function followAddress(opening = false) {
   const asked = readFragment(fragment);
   const same = (lines) => lines.filter((line) => line.length).join('\n');
   if (asked && !opening && state.phase !== 'failed' && same(asked.answers) === same(state.answers) &&
-      asked.stopAt === state.stopAt) {
+      asked.stopAt === state.stopAt && asked.seed === state.seed) {
     dispatch({ type: 'linkNotes', notes: asked.notes });
     dispatch({ type: 'select', ...asked.selection });
     dispatch({ type: 'explain', shown: asked.explaining });
@@ -175,6 +176,13 @@ element('answer-form').addEventListener('submit', (event) => {
   if (state.phase !== 'asking') return;
   act({ type: 'answer', text: element('answer').value });
   element('answer').value = '';
+});
+// A seed set or changed makes the run again from the answers typed so far.
+element('seed').addEventListener('change', () => {
+  const notes = [];
+  const seed = seedOf(new URLSearchParams({ seed: element('seed').value }), notes);
+  if (seed !== state.seed) act({ type: 'start', answers: state.answers, seed, notes });
+  else act({ type: 'linkNotes', notes });
 });
 element('pause').addEventListener('click', () => act({ type: 'pause' }));
 element('resume').addEventListener('click', () => {

@@ -32,6 +32,7 @@ export function initialState() {
     seam: null,          // the program's prompts, a stop's status and the console's view
     instance: 0,         // the worker's instance whose messages count
     answers: [],         // the answers typed: the run is made again from them
+    seed: null,          // the seed the generator is given first, if any
     stopAt: 0,           // the step the run was stopped at, or 0
     ending: null,        // how the run ended: { status, words, step }, or { step, stopped }
     step: 0,             // the step on screen
@@ -83,16 +84,16 @@ function reachable(state, step) {
 }
 
 const handlers = {
-  // A run, from its answers: the first instance of it, held at `holdAt` if asked, ended at
-  // `stopAt` if it was stopped there.
-  start(state, { answers = [], holdAt = 0, stopAt = 0, selection, explaining = false, notes = [] }) {
+  // A run, from its answers and its seed: the first instance of it, held at `holdAt` if
+  // asked, ended at `stopAt` if it was stopped there.
+  start(state, { answers = [], seed = null, holdAt = 0, stopAt = 0, selection, explaining = false, notes = [] }) {
     Object.assign(state, initialState(), {
-      seam: state.seam, answers: [...answers], stopAt, hold: holdAt || null, goingTo: holdAt,
+      seam: state.seam, answers: [...answers], seed, stopAt, hold: holdAt || null, goingTo: holdAt,
       ending: stopAt ? { step: stopAt, stopped: true } : null,
       selection: selection ?? { layer: 0, neuron: 0, from: 0 }, explaining, linkNotes: notes,
       phase: 'loading',
     });
-    return [{ type: 'start', answers: state.answers, holdAt, stopAt }];
+    return [{ type: 'start', answers: state.answers, seed, holdAt, stopAt }];
   },
   seam(state, { seam, view }) {
     state.seam = { ...seam, view };

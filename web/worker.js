@@ -38,11 +38,12 @@ function summary(chunks, console) {
   return { head: bytes.slice(0, from), lines, tail: bytes.slice(start), cut: start > from };
 }
 
-// The run the page is on: its answers, where it was stopped, if it was, and what its
+// The run the page is on: its answers, its seed, where it was stopped, if it was, and what its
 // instances have learnt of it: its first lines, and the checkpoints to resume from.
 class History {
-  constructor(answers, stopAt) {
+  constructor(answers, seed, stopAt) {
     this.answers = [...answers];
+    this.seed = seed;
     this.stopAt = stopAt;
     this.head = null;
     this.checkpoints = [];  // { step, state, kept }, by step
@@ -87,7 +88,8 @@ class Run {
     this.wake = null;
   }
 
-  async start({ holdAt = 0, end = 0, checkpointsAfter = 0, drawn = false, trace = null, offered = null }) {
+  async start({ holdAt = 0, end = 0, checkpointsAfter = 0, drawn = false, trace = null, offered = null,
+    seed = null }) {
     const module = await compiled;
     this.program = await createNeuronet({
       instantiateWasm: (imports, receive) => {
@@ -108,8 +110,8 @@ class Run {
     });
     seam ??= JSON.parse(this.program.ccall('neuronet_seam', 'string', [], []));
     this.hooks.loaded?.();
-    return this.program.ccall('neuronet_run', 'number', ['number', 'number', 'number', 'number', 'string'],
-      [holdAt, end, checkpointsAfter, drawn ? 1 : 0, trace], { async: true });
+    return this.program.ccall('neuronet_run', 'number', ['number', 'number', 'number', 'number', 'string', 'number'],
+      [holdAt, end, checkpointsAfter, drawn ? 1 : 0, trace, seed ?? -1], { async: true });
   }
 
   add(answer) {
@@ -231,7 +233,7 @@ function show({ holdAt = 0, from = null }) {
   run.warm = !history.answers.length;
   post({ type: 'instance', resumed: Boolean(from) });
   run.start({ holdAt, end: history.stopAt, checkpointsAfter: history.lastCheckpoint, drawn: true,
-    offered: from ? history.offer(from) : null }).then((status) => {
+    offered: from ? history.offer(from) : null, seed: history.seed }).then((status) => {
     instance.ended = true;
     if (abandoned) return;
     post({ type: 'status', status,
@@ -276,7 +278,7 @@ function replay({ step, trace, id }) {
       return never();
     },
   });
-  run.start({ holdAt: step, end: history.stopAt, trace }).then(finish, failed);
+  run.start({ holdAt: step, end: history.stopAt, trace, seed: history.seed }).then(finish, failed);
 }
 
 function failed(failure) {
@@ -287,7 +289,7 @@ onmessage = ({ data }) => {
   switch (data.type) {
     case 'start':
       shown?.abandon();
-      history = new History(data.answers, data.stopAt);
+      history = new History(data.answers, data.seed, data.stopAt);
       shown = show({ holdAt: data.holdAt });
       break;
     case 'answer': history.answers.push(data.text); shown?.add(data.text); break;

@@ -19,6 +19,9 @@ const work = mkdtempSync(`${tmpdir()}/moments-`);
 execFileSync(neuronet, ['--trace', `${work}/t.jsonl`], { input: `${steps20226.join('\n')}\n`, stdio: ['pipe', 'ignore', 'ignore'] });
 const trace20226 = readFileSync(`${work}/t.jsonl`, 'latin1').split('\n');
 
+execFileSync(neuronet, ['--seed', '7525', '--trace', `${work}/largest.jsonl`],
+  { input: readFileSync(`${transcripts}/largest.in`), stdio: ['pipe', 'ignore', 'ignore'] });
+
 const text = (on, id) => on.locator(`#${id}`).textContent();
 const disabled = (on, ...names) => Promise.all(names.map((name) =>
   on.getByRole('button', { name, exact: true }).isDisabled()));
@@ -119,6 +122,18 @@ const scenarios = [
       said.push((await text(on, 'link-note')).includes(words));
     }
     return said.every(Boolean);
+  }],
+  ['a seed given in its field builds the network neuronet --seed builds, in the link too', async (on) => {
+    await on.goto(origin);
+    await on.getByRole('spinbutton', { name: 'Seed' }).fill('7525');
+    await on.getByRole('spinbutton', { name: 'Seed' }).press('Enter');
+    for (const line of readFileSync(`${transcripts}/largest.in`, 'latin1').trimEnd().split('\n')) await answer(on, line);
+    await settled(on, 'Exit status 0:');
+    const transcript = await download(on, 'Download transcript');
+    const trace = await download(on, 'Download trace');
+    return on.url().includes('seed=7525') &&
+      readFileSync(transcript.path).equals(readFileSync(`${transcripts}/largest.out`)) &&
+      readFileSync(trace.path).equals(readFileSync(`${work}/largest.jsonl`));
   }],
 ];
 for (const [what, scenario] of scenarios) {
