@@ -74,6 +74,7 @@ double nonNegative(std::string_view option, std::string_view text) {
     return value;
 }
 
+// The arguments in order: the first mistake, or --help or --version, decides.
 Arguments parse(std::span<const char* const> argv) {
     Arguments arguments;
     bool options = true;
@@ -88,6 +89,7 @@ Arguments parse(std::span<const char* const> argv) {
             arguments.json = true;
         } else if (argument == "--help" || argument == "--version") {
             (argument == "--help" ? arguments.help : arguments.version) = true;
+            return arguments;
         } else if (const auto ulps = valueOf("--ulps")) {
             const double count = nonNegative("--ulps", *ulps);
             if (count != std::floor(count) || count >= 0x1p64) {
@@ -100,7 +102,7 @@ Arguments parse(std::span<const char* const> argv) {
             throw UsageError{"unknown option " + quoted(argument)};
         }
     }
-    if (!arguments.help && !arguments.version && arguments.traces.size() != 2) {
+    if (arguments.traces.size() != 2) {
         throw UsageError{"expected two traces, REFERENCE and MINE, found " +
                          std::to_string(arguments.traces.size())};
     }
