@@ -10,7 +10,6 @@ namespace {
 
 using json = nlohmann::json;
 
-// A step line's number, when it is one: the step it holds.
 std::optional<std::int64_t> stepOf(const json* line) {
     return line ? TraceLines::wholeNumber(*line, "step") : std::nullopt;
 }

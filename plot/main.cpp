@@ -111,7 +111,6 @@ Arguments parse(std::span<const char* const> argv) {
     return arguments;
 }
 
-// The descriptor of the file at `path`, opened for reading.
 int opened(const char* path, const std::string& name) {
     const int descriptor = ::open(path, O_RDONLY);
     if (descriptor < 0) {

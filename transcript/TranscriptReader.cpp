@@ -380,8 +380,6 @@ void TranscriptReader::readReportOpening() {
     expecting_ = Expecting::report;
 }
 
-// The report: the first and the last step's output again, the target, the limit, the
-// last error and the step count, then the farewell. Nothing follows.
 void TranscriptReader::readReport() {
     if (reportLine_ == endOfReport) {
         unusable(expectedNext());
