@@ -63,24 +63,21 @@ std::uint64_t wholeNumber(std::string_view option, std::string_view text, std::u
 }  // namespace
 
 void CommandLine::misuse(std::string why) {
-    if (request_ != Request::misuse) {
-        request_ = Request::misuse;
-        misused_ = std::move(why);
-    }
+    request_ = Request::misuse;
+    misused_ = std::move(why);
 }
 
-// The first argument that is neither an option nor an option's value decides; so does,
-// when every one is an option, the first of --help and --version.
+// The arguments in order: the first mistake, or --help or --version, decides.
 CommandLine::CommandLine(std::span<const char* const> arguments) {
     bool stepsGiven = false;
-    for (std::size_t k = 0; k < arguments.size() && request_ != Request::misuse; ++k) {
+    for (std::size_t k = 0; k < arguments.size() && request_ == Request::dialogue; ++k) {
         try {
             stepsGiven |= take(arguments, k);
         } catch (const UsageError& error) {
             misuse(error.why);
         }
     }
-    if (stepsGiven && !tracePath_) {
+    if (request_ == Request::dialogue && stepsGiven && !tracePath_) {
         misuse("option " + std::string(stepsOption) + " needs " + std::string(traceOption));
     }
 }
@@ -88,9 +85,7 @@ CommandLine::CommandLine(std::span<const char* const> arguments) {
 bool CommandLine::take(std::span<const char* const> arguments, std::size_t& k) {
     const std::string_view argument = arguments[k];
     if (argument == "--help" || argument == "--version") {
-        if (request_ == Request::dialogue) {
-            request_ = argument == "--help" ? Request::help : Request::version;
-        }
+        request_ = argument == "--help" ? Request::help : Request::version;
     } else if (const auto path = optionValue(arguments, k, traceOption)) {
         tracePath_ = std::string(*path);
     } else if (const auto seed = optionValue(arguments, k, seedOption)) {

@@ -29,7 +29,7 @@ class CommandLine {
 
   private:
     enum class Request { dialogue, help, version, misuse };
-    // The first misuse decides: what is wrong, in words for the user.
+    // What is wrong, in words for the user.
     void misuse(std::string why);
     // Takes the argument at `k`, and its option's value; says whether it gave the steps to
     // trace. Throws UsageError for an option whose value is missing.

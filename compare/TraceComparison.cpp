@@ -10,45 +10,16 @@ namespace {
 
 using json = nlohmann::json;
 
-// A whole number, written as one (7) or not (7.0, as some writers write every number).
-std::optional<std::int64_t> wholeNumber(const json& line, const char* key) {
-    const json value = line.value(key, json());
-    if (value.is_number_integer()) {
-        return value.get<std::int64_t>();
-    }
-    const double number = value.is_number_float() ? value.get<double>() : 0.5;
-    return number == std::floor(number) && std::fabs(number) < 0x1p62
-               ? std::optional(static_cast<std::int64_t>(number))
-               : std::nullopt;
-}
-
-// A step line's number, when it is one: the step it holds.
 std::optional<std::int64_t> stepOf(const json* line) {
-    return line ? wholeNumber(*line, "step") : std::nullopt;
+    return line ? TraceLines::wholeNumber(*line, "step") : std::nullopt;
 }
 
 }  // namespace
 
 std::string TraceComparison::kindOf(const json& line) {
-    if (!line.contains("kind")) {
-        mine_.unusable(R"(lacks the key "kind", one of "run", "target", "step" and "end")");
-    }
-    const json& kind = line["kind"];
-    if (!(kind == "run" || kind == "target" || kind == "step" || kind == "end")) {
-        mine_.unusable(R"(expected a "kind" of "run", "target", "step" or "end", found )" +
-                       kind.dump());
-    }
-    step_.reset();
-    if (kind == "step") {
-        step_ = wholeNumber(line, "step");
-        if (!step_) {
-            mine_.unusable(line.contains("step")
-                               ? "expected the step's number, \"step\", a whole number, found " +
-                                     line["step"].dump()
-                               : "lacks the key \"step\", the step's number");
-        }
-    }
-    return kind.get<std::string>();
+    const auto kind = line.at("kind").get<std::string>();
+    step_ = kind == "step" ? TraceLines::wholeNumber(line, "step") : std::nullopt;
+    return kind;
 }
 
 // The reference's steps from t − 2 to t are kept for a diagnosis at step t.
@@ -61,11 +32,7 @@ void TraceComparison::keep(json line) {
     } else if (kind == "end") {
         referenceEnd_ = std::move(line);
     } else if (kind == "step") {
-        const auto step = wholeNumber(line, "step");
-        if (!step) {
-            reference_.unusable("lacks the key \"step\", the step's number");
-        }
-        referenceLast_ = *step;
+        referenceLast_ = *TraceLines::wholeNumber(line, "step");
         referenceSteps_.push_back(std::move(line));
         if (referenceSteps_.size() > 3) {
             referenceSteps_.pop_front();
@@ -105,7 +72,8 @@ const json* TraceComparison::match(const std::string& kind) {
 }
 
 std::optional<std::int64_t> TraceComparison::referenceLastStep() const {
-    const auto ended = referenceEnd_ ? wholeNumber(*referenceEnd_, "steps") : std::nullopt;
+    const auto ended =
+        referenceEnd_ ? TraceLines::wholeNumber(*referenceEnd_, "steps") : std::nullopt;
     if (ended) {
         return ended;
     }
@@ -197,8 +165,8 @@ TraceComparison::Verdict TraceComparison::run() {
             break;
         }
         if (kind == "run") {
-            const auto theirs = wholeNumber(*reference, "stepLimit");
-            const auto ours = wholeNumber(*line, "stepLimit");
+            const auto theirs = TraceLines::wholeNumber(*reference, "stepLimit");
+            const auto ours = TraceLines::wholeNumber(*line, "stepLimit");
             stepLimits += theirs && ours ? 1 : 0;
             if (theirs && ours && *theirs != *ours) {
                 verdict.stepLimits = {*theirs, *ours};

@@ -46,7 +46,7 @@ class TraceComparison {
     Verdict run();
 
   private:
-    // The kind of a line of MINE, checked, and its step's number for a step line.
+    // The kind of a line of MINE, and the step's number for a step line.
     std::string kindOf(const nlohmann::json& line);
     // The reference's line that MINE's line of this kind is compared with; null when the
     // reference's run has ended before MINE's step.

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "cli/OptionValue.hpp"
+#include "cli/TakeArguments.hpp"
 #include "cli/Tool.hpp"
 #include "cli/UsageError.hpp"
 #include "compare/Report.hpp"
@@ -57,8 +58,8 @@ struct Arguments {
     LineComparison::Tolerance tolerance;
     std::vector<std::string> traces;
     bool json = false;
-    bool help = false;
-    bool version = false;
+    // "--help" or "--version", when one came before any mistake.
+    std::string_view request;
 };
 
 // A finite number from 0 up, the whole of the text.
@@ -76,31 +77,25 @@ double nonNegative(std::string_view option, std::string_view text) {
 
 Arguments parse(std::span<const char* const> argv) {
     Arguments arguments;
-    bool options = true;
-    for (std::size_t k = 0; k < argv.size(); ++k) {
-        const std::string_view argument = argv[k];
-        const auto valueOf = [&](std::string_view name) { return optionValue(argv, k, name); };
-        if (!options || argument == "-" || !argument.starts_with('-')) {
-            arguments.traces.emplace_back(argument);
-        } else if (argument == "--") {
-            options = false;
-        } else if (argument == "--json") {
+    const auto option = [&](std::size_t& k) {
+        if (argv[k] == std::string_view("--json")) {
             arguments.json = true;
-        } else if (argument == "--help" || argument == "--version") {
-            (argument == "--help" ? arguments.help : arguments.version) = true;
-        } else if (const auto ulps = valueOf("--ulps")) {
+        } else if (const auto ulps = optionValue(argv, k, "--ulps")) {
             const double count = nonNegative("--ulps", *ulps);
             if (count != std::floor(count) || count >= 0x1p64) {
                 throw UsageError{"option --ulps takes a whole number, not " + quoted(*ulps)};
             }
             arguments.tolerance.ulps = static_cast<std::uint64_t>(count);
-        } else if (const auto relative = valueOf("--relative")) {
+        } else if (const auto relative = optionValue(argv, k, "--relative")) {
             arguments.tolerance.relative = nonNegative("--relative", *relative);
         } else {
-            throw UsageError{"unknown option " + quoted(argument)};
+            return false;
         }
-    }
-    if (!arguments.help && !arguments.version && arguments.traces.size() != 2) {
+        return true;
+    };
+    arguments.request = takeArguments(
+        argv, option, [&](const char* trace) { arguments.traces.emplace_back(trace); });
+    if (arguments.request.empty() && arguments.traces.size() != 2) {
         throw UsageError{"expected two traces, REFERENCE and MINE, found " +
                          std::to_string(arguments.traces.size())};
     }
@@ -152,8 +147,9 @@ int main(int argc, char* argv[]) {
         [&] {
             out.exceptions(std::ios::badbit);
             const Arguments arguments = parse(std::span<const char* const>(argv + 1, argv + argc));
-            if (arguments.help || arguments.version) {
-                out << (arguments.help ? std::string(usage) + help : "neuronet-compare 1.0\n");
+            if (!arguments.request.empty()) {
+                out << (arguments.request == "--help" ? std::string(usage) + help
+                                                      : "neuronet-compare 1.0\n");
                 out.flush();
                 return same;
             }

@@ -8,8 +8,7 @@
 namespace {
 
 bool isKind(const nlohmann::json& line, const char* kind) {
-    const auto found = line.find("kind");
-    return found != line.end() && *found == kind;
+    return line.at("kind") == kind;
 }
 
 }  // namespace
@@ -29,13 +28,13 @@ TracedStep::TracedStep(TraceLines& lines, const std::vector<std::int32_t>& layer
         if (isKind(*line, "target")) {
             readTarget(*line);
         } else if (isKind(*line, "step")) {
-            const nlohmann::json number = line->value("step", nlohmann::json());
-            if (number.is_number() && number == step) {
+            const std::int64_t number = *TraceLines::wholeNumber(*line, "step");
+            if (number == step) {
                 readStep(*line);
                 return;
             }
-            if (!number.is_number() || number > step) {
-                lines_.unusable(expected + "step " + number.dump());
+            if (number > step) {
+                lines_.unusable(expected + "step " + line->at("step").dump());
             }
         }
     }

@@ -18,6 +18,7 @@
 #include <string_view>
 
 #include "cli/OptionValue.hpp"
+#include "cli/TakeArguments.hpp"
 #include "cli/Tool.hpp"
 #include "cli/UsageError.hpp"
 #include "console/ConsoleBuffer.hpp"
@@ -84,41 +85,32 @@ std::int64_t stepNumber(std::string_view text) {
     return step;
 }
 
-// The arguments in order: the first mistake, or --help or --version, decides.
 Arguments parse(std::span<const char* const> argv) {
     Arguments arguments;
-    bool options = true;
-    for (std::size_t k = 0; k < argv.size(); ++k) {
-        const std::string_view argument = argv[k];
-        const auto value = [&](std::string_view name) {
-            return options ? optionValue(argv, k, name) : std::nullopt;
-        };
-        if (options && argument == "--") {
-            options = false;
-        } else if (options && (argument == "--help" || argument == "--version")) {
-            arguments.request = argument;
-            return arguments;
-        } else if (const auto trace = value("--trace")) {
+    const auto option = [&](std::size_t& k) {
+        if (const auto trace = optionValue(argv, k, "--trace")) {
             arguments.trace = std::string(*trace);
-        } else if (const auto step = value("--step")) {
+        } else if (const auto step = optionValue(argv, k, "--step")) {
             arguments.step = stepNumber(*step);
-        } else if (arguments.transcript != nullptr ||
-                   (options && argument.starts_with('-') && argument != "-")) {
-            throw UsageError{(arguments.transcript != nullptr ? "more than one transcript: "
-                                                              : "unknown option ") +
-                             quoted(argument)};
         } else {
-            arguments.transcript = argv[k];
+            return false;
         }
-    }
-    if (arguments.trace.has_value() != arguments.step.has_value()) {
+        return true;
+    };
+    const auto operand = [&](const char* transcript) {
+        if (arguments.transcript != nullptr) {
+            throw UsageError{"more than one transcript: " + quoted(transcript)};
+        }
+        arguments.transcript = transcript;
+    };
+    arguments.request = takeArguments(argv, option, operand);
+    if (arguments.request.empty() && arguments.trace.has_value() != arguments.step.has_value()) {
         throw UsageError{arguments.step ? "option --step needs --trace"
                                         : "option --trace needs --step"};
     }
     return arguments;
 }
 
-// The descriptor of the file at `path`, opened for reading.
 int opened(const char* path, const std::string& name) {
     const int descriptor = ::open(path, O_RDONLY);
     if (descriptor < 0) {

@@ -4,25 +4,16 @@
 
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <limits>
-#include <random>
 #include <sstream>
 #include <string>
-#include <vector>
 
-#include <charconv>
-
-#include <nlohmann/json.hpp>
-
-#include "trace/JsonNumber.hpp"
+#include "Doubles.hpp"
 #include "transcript/ElementText.hpp"
 #include "transcript/StreamedNumber.hpp"
 #include "transcript/TypedNumber.hpp"
-#include "web/GlibcExp.hpp"
 
 namespace {
 
@@ -32,34 +23,8 @@ std::string printed(const char* format, double value) {
     return text;
 }
 
-// Bitwise, so that -0 differs from 0, and every NaN equals every NaN.
-bool same(std::optional<double> got, double want) {
-    return got && (std::isnan(want)
-                       ? std::isnan(*got)
-                       : std::bit_cast<std::uint64_t>(*got) == std::bit_cast<std::uint64_t>(want));
-}
-
-std::vector<double> values() {
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    const double inf = std::numeric_limits<double>::infinity();
-    std::vector<double> all{std::numeric_limits<double>::denorm_min(),
-                            std::numeric_limits<double>::max(),
-                            -0.0,
-                            0.0005,
-                            999.9995,
-                            inf,
-                            -inf,
-                            nan,
-                            -nan};
-    std::mt19937_64 bits(11);
-    for (int k = -2000; k <= 20000; ++k) {
-        all.push_back(k < 2000 ? k / 16.0 : std::ldexp(bits() >> 11 ^ -(k & 1), k % 80 - 60));
-    }
-    return all;
-}
-
 TEST(ElementText, IsTheCLibrarysAndReadsBack) {
-    for (const double value : values()) {
+    for (const double value : testDoubles()) {
         char text[ElementText::longest + 1];
         const std::string written(text, ElementText::write(value, text));
         ASSERT_EQ(written, printed("%4.3f ", value)) << value;
@@ -74,7 +39,7 @@ TEST(ElementText, IsTheCLibrarysAndReadsBack) {
 }
 
 TEST(StreamedNumber, IsTheStreamsAndReadsBack) {
-    for (const double value : values()) {
+    for (const double value : testDoubles()) {
         const std::string written = StreamedNumber::text(value);
         ASSERT_EQ(written, printed("%g", value)) << value;
         ASSERT_TRUE(same(StreamedNumber::read(written), std::strtod(written.c_str(), nullptr)))
@@ -90,24 +55,6 @@ TEST(StreamedNumber, IsTheStreamsAndReadsBack) {
     }
 }
 
-// A trace's numbers: the shortest text that reads back, as std::to_chars writes it (so also
-// where a standard library has none for doubles), -0 with its sign, NaN and the infinities
-// as strings; a JSON reader reads each back to its double.
-TEST(JsonNumber, IsTheShortestTextAndReadsBack) {
-    for (const double value : values()) {
-        char text[JsonNumber::longest], without[JsonNumber::longest], shortest[64];
-        const std::string written(text, JsonNumber::write(value, text));
-        ASSERT_EQ(written, std::string(without, JsonNumber::writeWithoutToChars(value, without)));
-        char* end = std::to_chars(shortest, shortest + sizeof shortest, value).ptr;
-        if (std::isfinite(value) && value != 0) {
-            ASSERT_EQ(written, std::string(+shortest, end));
-        }
-        ASSERT_TRUE(same(JsonNumber::read(nlohmann::json::parse(written)), value)) << written;
-    }
-    EXPECT_EQ(JsonNumber::read(nlohmann::json::parse("[]")), std::nullopt);
-    EXPECT_EQ(JsonNumber::read(nlohmann::json::parse("\"nan\"")), std::nullopt);
-}
-
 // A word is read as the stream's own extraction of a double reads it, when that takes the
 // whole word; a value written with 17 digits reads back exactly.
 TEST(TypedNumber, ReadsWholeWordsAsTheStreamDoes) {
@@ -121,37 +68,11 @@ TEST(TypedNumber, ReadsWholeWordsAsTheStreamDoes) {
         EXPECT_TRUE(whole ? same(TypedNumber::read(word), expected) : !TypedNumber::read(word))
             << word;
     }
-    for (const double value : values()) {
+    for (const double value : testDoubles()) {
         if (std::isfinite(value)) {
             ASSERT_TRUE(same(TypedNumber::read(printed("%.17g", value)), value)) << value;
         }
     }
-}
-
-// The page's exp is the console program's: the GNU C library's on x86-64, which fuses its
-// multiply-adds where the processor can; elsewhere the console computes another exp.
-TEST(GlibcExp, IsTheCLibrarysOnLinux) {
-#if defined(__x86_64__) && defined(__GLIBC__)
-    if (!__builtin_cpu_supports("fma")) {
-        GTEST_SKIP() << "without fused multiply-adds the C library computes exp otherwise";
-    }
-    std::mt19937_64 bits(5);
-    std::vector<double> arguments{0.0, -0.0, 1e-300, 709.78, 709.79, -708.4, -745.1, -744.0};
-    for (int k = 0; k < 3'000'000; ++k) {
-        const double u = static_cast<double>(bits() >> 11) * 0x1p-53;
-        arguments.push_back(k % 3 == 0   ? -0.13 + 0.12 * u
-                            : k % 3 == 1 ? -40 + 80 * u
-                                         : -760 + 1480 * u);
-    }
-    for (const double x : values()) {
-        arguments.push_back(x);
-    }
-    for (const double x : arguments) {
-        ASSERT_TRUE(same(GlibcExp::of(x), std::exp(x))) << x;
-    }
-#else
-    GTEST_SKIP() << "the page's exp is the GNU C library's on x86-64";
-#endif
 }
 
 }  // namespace

@@ -18,6 +18,7 @@ namespace {
 // A row of reader-rejections.tsv.
 struct Rejection {
     std::string name, transcript, line, replacement, message;
+    friend void PrintTo(const Rejection& r, std::ostream* out) { *out << r.name; }
 };
 
 std::vector<Rejection> rejections() {

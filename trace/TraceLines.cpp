@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 
 namespace {
 
@@ -75,6 +76,34 @@ std::optional<nlohmann::json> TraceLines::next() {
         if (!object.is_object()) {
             unusable("not a JSON object");
         }
+        judgeKind(object);
         return object;
     }
+}
+
+void TraceLines::judgeKind(const nlohmann::json& line) const {
+    const auto kind = line.find("kind");
+    if (kind == line.end()) {
+        unusable(R"(lacks the key "kind", one of "run", "target", "step" and "end")");
+    }
+    if (!(*kind == "run" || *kind == "target" || *kind == "step" || *kind == "end")) {
+        unusable(R"(expected a "kind" of "run", "target", "step" or "end", found )" + kind->dump());
+    }
+    if (*kind == "step" && !wholeNumber(line, "step")) {
+        unusable(line.contains("step")
+                     ? "expected the step's number, \"step\", a whole number, found " +
+                           line["step"].dump()
+                     : "lacks the key \"step\", the step's number");
+    }
+}
+
+std::optional<std::int64_t> TraceLines::wholeNumber(const nlohmann::json& line, const char* key) {
+    const nlohmann::json value = line.value(key, nlohmann::json());
+    if (value.is_number_integer()) {
+        return value.get<std::int64_t>();
+    }
+    const double number = value.is_number_float() ? value.get<double>() : 0.5;
+    return number == std::floor(number) && std::fabs(number) < 0x1p62
+               ? std::optional(static_cast<std::int64_t>(number))
+               : std::nullopt;
 }

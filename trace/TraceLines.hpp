@@ -27,13 +27,19 @@ class TraceLines {
     // `name` is how a diagnostic calls the trace.
     TraceLines(std::streambuf& in, std::string name);
 
-    // The next line, or nothing at the end of the trace.
+    // The next line, or nothing at the end of the trace: an object whose "kind" is "run",
+    // "target", "step" or "end", a step's with its number as a whole number.
     std::optional<nlohmann::json> next();
+    // The whole number at `key` of a line, written as one (7) or not (7.0); nothing for
+    // anything else.
+    static std::optional<std::int64_t> wholeNumber(const nlohmann::json& line, const char* key);
     [[noreturn]] void unusable(const std::string& why) const;
     std::int64_t lineNumber() const { return lineNumber_; }
     const std::string& name() const { return name_; }
 
   private:
+    void judgeKind(const nlohmann::json& line) const;
+
     std::streambuf& in_;
     std::string name_;
     LineSplitter lines_{longestLine};

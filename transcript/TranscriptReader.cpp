@@ -16,35 +16,31 @@ std::string number(std::size_t n) {
     return std::to_string(n);
 }
 
-// The report's lines in order: the text each begins with (all of it, when `whole`), and
-// what a diagnostic says was expected there (the text itself, quoted, when none is given).
+// The report's lines in order: the text each begins with (all of it, when it holds nothing
+// more), what follows it, and what a diagnostic says was expected there (the text itself,
+// quoted, when none is given).
+enum class Content { none, firstOutput, target, lastOutput, limit, error, steps };
 struct ReportLine {
     std::string_view start;
-    bool whole;
+    Content content;
     const char* expected;
 };
-enum : std::size_t {
-    firstStepLine = 3,
-    targetLine = 4,
-    resultLine = 5,
-    limitLine = 6,
-    errorLine = 7,
-    stepsLine = 8,
-    endOfReport = 12
-};
+enum : std::size_t { targetLine = 4, limitLine = 6, endOfReport = 12 };
 constexpr ReportLine reportLines[endOfReport] = {
-    {Contract::rule, true, "the report's rule"},
-    {Contract::reportTitle, true, nullptr},
-    {"", true, "an empty line"},
-    {Contract::firstStepLabel, false, "the report's first step, as step 1 printed it"},
-    {Contract::targetLabel, false, "the report's target, one number per output neuron"},
-    {Contract::resultLabel, false, "the report's result, as the last step printed it"},
-    {Contract::limitLabel, false, "the report's limit"},
-    {Contract::errorLabel, false, "the report's error"},
-    {Contract::stepsLabel, false, "the number of steps the transcript shows"},
-    {Contract::rule, true, "the report's closing rule"},
-    {Contract::resultsFarewell, true, "the first farewell line"},
-    {Contract::weightsFarewell, true, "the second farewell line"},
+    {Contract::rule, Content::none, "the report's rule"},
+    {Contract::reportTitle, Content::none, nullptr},
+    {"", Content::none, "an empty line"},
+    {Contract::firstStepLabel, Content::firstOutput,
+     "the report's first step, as step 1 printed it"},
+    {Contract::targetLabel, Content::target, "the report's target, one number per output neuron"},
+    {Contract::resultLabel, Content::lastOutput,
+     "the report's result, as the last step printed it"},
+    {Contract::limitLabel, Content::limit, "the report's limit"},
+    {Contract::errorLabel, Content::error, "the report's error"},
+    {Contract::stepsLabel, Content::steps, "the number of steps the transcript shows"},
+    {Contract::rule, Content::none, "the report's closing rule"},
+    {Contract::resultsFarewell, Content::none, "the first farewell line"},
+    {Contract::weightsFarewell, Content::none, "the second farewell line"},
 };
 
 // "NN have 5 layers."
@@ -73,7 +69,7 @@ std::string_view withoutPrompts(std::string_view text) {
 }  // namespace
 
 void TranscriptReader::feed(std::string_view bytes) {
-    if (passingOver_) {
+    if (expecting_ == Expecting::nothing) {
         return;
     }
     lines_.take(bytes);
@@ -93,9 +89,10 @@ void TranscriptReader::resumeAt(std::int64_t steps, std::int64_t stride,
 
 void TranscriptReader::line(std::string_view text) {
     // After the step read as far as, only the line that says training stopped is read.
-    passingOver_ =
-        passingOver_ || (stepReached_ && !withoutPrompts(text).starts_with(Contract::stopped));
-    if (passingOver_) {
+    if (stepReached_ && !withoutPrompts(text).starts_with(Contract::stopped)) {
+        expecting_ = Expecting::nothing;
+    }
+    if (expecting_ == Expecting::nothing) {
         return;
     }
     ++lineNumber_;
@@ -125,6 +122,8 @@ void TranscriptReader::line(std::string_view text) {
             return readReportOpening();
         case Expecting::report:
             return readReport();
+        case Expecting::nothing:
+            return;
     }
 }
 
@@ -154,7 +153,6 @@ void TranscriptReader::setTarget(const std::vector<double>& target) {
 }
 
 std::string TranscriptReader::expectedNext() const {
-    const auto widest = number(Contract::widestLayer);
     switch (expecting_) {
         case Expecting::input:
             return "the input vector of " + number(Contract::inputSize) + " numbers";
@@ -175,6 +173,8 @@ std::string TranscriptReader::expectedNext() const {
             return "a step's error term, one number per output neuron";
         case Expecting::reportOpening:
             return "the empty line that opens the report";
+        case Expecting::nothing:
+            break;
         case Expecting::report:
             if (reportLine_ == endOfReport) {
                 return "the end of the input";
@@ -195,31 +195,40 @@ void TranscriptReader::unusable(std::string_view expected) const {
                    (ended_ ? std::string("the end of the input") : quoted(line_)));
 }
 
-void TranscriptReader::vector(std::string_view text, Element kind, std::size_t most,
+bool TranscriptReader::fits(double value, Element kind) {
+    switch (kind) {
+        case Element::finite:
+            return std::isfinite(value);
+        case Element::output:
+            return std::isnan(value) ||
+                   (value >= Contract::lowestOutput && value <= Contract::highestOutput);
+        case Element::errorTerm:
+            return !std::isinf(value);
+    }
+    return false;
+}
+
+void TranscriptReader::vector(std::string_view text, Element kind, std::optional<std::size_t> count,
                               std::vector<double>& values, std::string_view expected) const {
+    const std::size_t most = count.value_or(Contract::widestLayer);
     values.clear();
     while (!text.empty()) {
         // Every element ends at the space after it; a padded one begins with a space.
         const auto end = text.find(' ', text.starts_with(' ') ? 1 : 0);
         const auto value = end == text.npos ? std::nullopt : ElementText::read(text.substr(0, end));
-        const bool fits = value && (kind == Element::finite ? std::isfinite(*value)
-                                    : kind == Element::output
-                                        ? std::isnan(*value) || (*value >= Contract::lowestOutput &&
-                                                                 *value <= Contract::highestOutput)
-                                        : !std::isinf(*value));
-        if (!fits || values.size() == most) {
+        if (!value || !fits(*value, kind) || values.size() == most) {
             unusable(expected);
         }
         values.push_back(*value);
         text.remove_prefix(end + 1);
     }
+    if (count && values.size() != *count) {
+        unusable(expected);
+    }
 }
 
 void TranscriptReader::readInput() {
     vector(line_, Element::finite, Contract::inputSize, run_.input, expectedNext());
-    if (run_.input.size() != Contract::inputSize) {
-        unusable(expectedNext());
-    }
     expecting_ = Expecting::layerCount;
 }
 
@@ -312,14 +321,9 @@ void TranscriptReader::readFirstOutput(std::string_view text) {
     const bool sizeKnown = !run_.weights.back().empty();
     const std::string expected = "the first output, one number per output neuron (at most " +
                                  number(Contract::widestLayer) + ")";
-    vector(text, Element::output, sizeKnown ? run_.outputCount() : Contract::widestLayer, values_,
-           expected);
-    if (!sizeKnown) {
-        run_.layerSizes.back() = static_cast<std::int32_t>(values_.size());
-    }
-    if (values_.size() != run_.outputCount()) {
-        unusable(expected);
-    }
+    vector(text, Element::output, sizeKnown ? std::optional(run_.outputCount()) : std::nullopt,
+           values_, expected);
+    run_.layerSizes.back() = static_cast<std::int32_t>(values_.size());
     firstOutput_ = text;
     run_.networkKnown = true;
     expecting_ = Expecting::stepOrReport;
@@ -339,8 +343,7 @@ void TranscriptReader::readStepOrReport() {
             unusable("a reason after \"" + std::string(Contract::stopped) + '"');
         }
         run_.stopReason = line_.substr(Contract::stopped.size());
-        expecting_ = Expecting::reportOpening;
-        passingOver_ = stepReached_;
+        expecting_ = stepReached_ ? Expecting::nothing : Expecting::reportOpening;
         return;
     }
     readReportOpening();
@@ -351,11 +354,8 @@ void TranscriptReader::readStep(std::string_view text) {
         unusable("the report after " + std::to_string(Contract::stepLimit) +
                  " steps, the most neuronet makes");
     }
-    constexpr std::string_view expected = "a step's output, one number per output neuron";
-    vector(text, Element::output, run_.outputCount(), values_, expected);
-    if (values_.size() != run_.outputCount()) {
-        unusable(expected);
-    }
+    vector(text, Element::output, run_.outputCount(), values_,
+           "a step's output, one number per output neuron");
     if (run_.stepCount == 0 && text != firstOutput_) {
         unusable("step 1's output, the same as the first output");
     }
@@ -367,11 +367,7 @@ void TranscriptReader::readStep(std::string_view text) {
 }
 
 void TranscriptReader::readErrorTerm() {
-    constexpr std::string_view expected = "a step's error term, one number per output neuron";
-    vector(line_, Element::errorTerm, run_.outputCount(), values_, expected);
-    if (values_.size() != run_.outputCount()) {
-        unusable(expected);
-    }
+    vector(line_, Element::errorTerm, run_.outputCount(), values_, expectedNext());
     expecting_ = Expecting::stepOrReport;
     stepReached_ = run_.stepCount == lastStep_;
 }
@@ -384,36 +380,43 @@ void TranscriptReader::readReportOpening() {
     expecting_ = Expecting::report;
 }
 
-// The report: the first and the last step's output again, the target, the limit, the
-// last error and the step count, then the farewell. Nothing follows.
 void TranscriptReader::readReport() {
     if (reportLine_ == endOfReport) {
         unusable(expectedNext());
     }
     const ReportLine& due = reportLines[reportLine_];
-    if (due.whole ? line_ != due.start : !line_.starts_with(due.start)) {
+    if (due.content == Content::none ? line_ != due.start : !line_.starts_with(due.start)) {
         unusable(expectedNext());
     }
-    const std::string_view content = line_.substr(due.start.size());
-    if ((reportLine_ == firstStepLine && content != firstOutput_) ||
-        (reportLine_ == resultLine && content != lastOutput_) ||
-        (reportLine_ == limitLine && content != StreamedNumber::text(Contract::errorLimit)) ||
-        (reportLine_ == stepsLine && content != std::to_string(run_.stepCount))) {
-        unusable(expectedNext());
-    }
-    if (reportLine_ == targetLine) {
-        const std::string expected = expectedNext();
-        vector(content, Element::finite, run_.outputCount(), values_, expected);
-        if (values_.size() != run_.outputCount()) {
-            unusable(expected);
-        }
-        run_.target = values_;
-        run_.targetKnown = true;
-    }
-    if (reportLine_ == errorLine) {
-        readReportedError(content);
-    }
+    readReportContent(line_.substr(due.start.size()));
     run_.whole = ++reportLine_ == endOfReport;
+}
+
+void TranscriptReader::readReportContent(std::string_view text) {
+    const auto expect = [this, text](std::string_view printed) {
+        if (text != printed) {
+            unusable(expectedNext());
+        }
+    };
+    switch (reportLines[reportLine_].content) {
+        case Content::none:
+            return;
+        case Content::firstOutput:
+            return expect(firstOutput_);
+        case Content::lastOutput:
+            return expect(lastOutput_);
+        case Content::limit:
+            return expect(StreamedNumber::text(Contract::errorLimit));
+        case Content::steps:
+            return expect(std::to_string(run_.stepCount));
+        case Content::target:
+            vector(text, Element::finite, run_.outputCount(), values_, expectedNext());
+            run_.target = values_;
+            run_.targetKnown = true;
+            return;
+        case Content::error:
+            return readReportedError(text);
+    }
 }
 
 // The report's error E must say what the run shows.

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -63,6 +64,7 @@ class TranscriptReader {
     std::int64_t linesRead() const { return lineNumber_; }
 
   private:
+    // What the next line should be; after the step read as far as, nothing more is read.
     enum class Expecting {
         input,
         layerCount,
@@ -71,18 +73,21 @@ class TranscriptReader {
         stepOrReport,
         errorTerm,
         reportOpening,
-        report
+        report,
+        nothing
     };
     // What an element of a vector's line may be: the input and the target are finite; an
     // output lies in the outputs' range or is not a number; an error term is not infinite.
     enum class Element { finite, output, errorTerm };
+    static bool fits(double value, Element kind);
 
     // What the next line should be, for a diagnostic.
     std::string expectedNext() const;
     [[noreturn]] void unusable(std::string_view expected) const;
-    // Reads a vector's line into `values`: at most `most` elements of the kind.
-    void vector(std::string_view text, Element kind, std::size_t most, std::vector<double>& values,
-                std::string_view expected) const;
+    // Reads a vector's line into `values`: `count` elements of the kind, or, where the count
+    // is not known, at most as many as the widest layer has.
+    void vector(std::string_view text, Element kind, std::optional<std::size_t> count,
+                std::vector<double>& values, std::string_view expected) const;
 
     void readInput();
     void readLayerCount();
@@ -97,6 +102,8 @@ class TranscriptReader {
     void readErrorTerm();
     void readReportOpening();
     void readReport();
+    // What the report's line holds after its start.
+    void readReportContent(std::string_view text);
     void readReportedError(std::string_view text);
 
     Transcript run_;
@@ -115,9 +122,8 @@ class TranscriptReader {
     // The line being read (during line()), or none at the end of the input.
     std::string_view line_;
     bool ended_ = false;
-    // The step untilStep reads as far as (0 for every step); whether its lines have been
-    // read; and whether every further line is passed over.
+    // The step untilStep reads as far as (0 for every step), and whether its lines have been
+    // read.
     std::int64_t lastStep_ = 0;
     bool stepReached_ = false;
-    bool passingOver_ = false;
 };

@@ -1,4 +1,4 @@
-#include "web/GlibcExp.hpp"
+#include "glibc/GlibcExp.hpp"
 
 #include <array>
 #include <cmath>

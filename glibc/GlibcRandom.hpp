@@ -1,18 +1,19 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 // The GNU C library's rand: its additive feedback generator of degree 31 and separation 3
 // (TYPE_3), seeded through the Park-Miller minimal standard generator and run 310 draws
-// ahead. The console program on Linux builds its network from this generator; the browser
-// build supplies it in place of the C library's own, so that the page builds the same one.
+// ahead. The transcripts' networks are drawn by it; a program whose C library draws otherwise
+// (the page's) takes this one instead, through RandReplacement.cpp.
 class GlibcRandom {
   public:
     // A generator never seeded behaves as if seeded with 1.
     GlibcRandom() { seed(1); }
 
-    // The generator behind the C library's rand and srand in the program.
+    // The generator behind rand and srand in a program that links RandReplacement.cpp.
     static GlibcRandom& shared();
 
     void seed(std::uint32_t seed);

@@ -1,6 +1,4 @@
-#include "web/GlibcRandom.hpp"
-
-#include <cstdlib>
+#include "glibc/GlibcRandom.hpp"
 
 void GlibcRandom::seed(std::uint32_t seed) {
     // The state is filled by 16807 * x mod (2^31 - 1), computed as Schrage's method computes
@@ -34,13 +32,4 @@ int GlibcRandom::next() {
 GlibcRandom& GlibcRandom::shared() {
     static GlibcRandom instance;
     return instance;
-}
-
-// The C library's own functions, replaced in the program that links this file.
-extern "C" int rand() {
-    return GlibcRandom::shared().next();
-}
-
-extern "C" void srand(unsigned seed) {
-    GlibcRandom::shared().seed(seed);
 }
