@@ -5,9 +5,10 @@
 import { execFileSync } from 'node:child_process';
 import { mkdtempSync, readFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
-import { answer, checks, download, goTo, openPage, outcome, press, settled, shown } from './browser.mjs';
+import { answer, checks, download, goTo, openPage, outcome, press, settled, shown, skipUnlessTranscriptsHold } from './browser.mjs';
 
-const [site, transcripts, neuronet] = process.argv.slice(2);
+const [site, transcripts, neuronet, platform] = process.argv.slice(2);
+skipUnlessTranscriptsHold(platform);
 const { origin, faults, close, fresh } = await openPage(site);
 const { check, done } = checks();
 const long = readFileSync(`${transcripts}/platform-long.out`);

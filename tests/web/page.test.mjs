@@ -8,9 +8,10 @@
 import { execFileSync } from 'node:child_process';
 import { mkdtempSync, readFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
-import { answer, checks, download, goTo, openPage, outcome, press, settled, typeRun } from './browser.mjs';
+import { answer, checks, download, goTo, openPage, outcome, press, settled, typeRun, skipUnlessTranscriptsHold } from './browser.mjs';
 
-const [site, transcripts, shots, plot, neuronet] = process.argv.slice(2);
+const [site, transcripts, shots, plot, neuronet, platform] = process.argv.slice(2);
+skipUnlessTranscriptsHold(platform);
 const { page, origin, faults, close, fresh } = await openPage(site);
 const long = `${transcripts}/platform-long`;
 const work = mkdtempSync(`${tmpdir()}/page-`);
