@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "plot/ErrorAxis.hpp"
+#include "trace/JsonNumber.hpp"
 #include "transcript/Contract.hpp"
 #include "transcript/StreamedNumber.hpp"
 
@@ -215,7 +216,8 @@ double largestChange(const std::vector<std::vector<std::vector<double>>>& change
 
 }  // namespace
 
-Picture::Picture(const Transcript& run, const StepView* step) : run_(run), step_(step) {
+Picture::Picture(const Transcript& run, const StepView* step, double leastTextSize)
+    : run_(run), step_(step), leastTextSize_(leastTextSize) {
     if (step_) {
         largestChange_ = largestChange(step_->changes);
     }
@@ -254,6 +256,7 @@ std::string Picture::title() const {
 
 void Picture::write(std::ostream& out) const {
     SvgWriter svg(out, width, height, title());
+    svg.setLeastTextSize(leastTextSize_);
     drawNetwork(svg);
     drawErrors(svg);
     drawOutputs(svg);
@@ -421,6 +424,10 @@ void Picture::drawErrors(SvgWriter& svg) const {
         svg.circle(point, 4.5, "white", {errorBlue, 2.0});
     }
     svg.endGroup();
+    if (step_ && step_->E) {
+        const double x = chart.x(static_cast<double>(step_->step));
+        markStepError(svg, x, axis.y(*step_->E), !ErrorAxis::apart(*step_->E));
+    }
 
     const bool met = run_.trainingOver && run_.stopReason.empty();
     const std::string colour = !run_.trainingOver ? grey : met ? metGreen : stoppedRed;
@@ -432,6 +439,24 @@ void Picture::drawErrors(SvgWriter& svg) const {
                                  : "stopped at step " + std::to_string(run_.stepCount)),
              12, run_.stepCount > 1 ? Anchor::end : Anchor::middle, colour, true);
     summarizeErrors(svg, chart.bottom + 62, colour);
+}
+
+// Beside the figures' error, which the chart draws, the program's own at the step shown.
+void Picture::markStepError(SvgWriter& svg, double x, double y, bool onScale) const {
+    char exact[JsonNumber::longest];
+    std::string text(exact, JsonNumber::write(*step_->E, exact));
+    if (text.starts_with('"')) {
+        text = text.substr(1, text.size() - 2);  // NaN or an infinity, quoted in a trace
+    }
+    svg.beginGroup("step-error", "the program's error at step " + std::to_string(step_->step));
+    if (onScale) {
+        svg.circle({x, y}, 6, "none", {"black", 2.0});
+    }
+    svg.text({24, 440 + 72},
+             "Circled: step " + std::to_string(step_->step) + ", where the program's own E is " +
+                 text + ", to the last digit.",
+             12, Anchor::start, "black", true);
+    svg.endGroup();
 }
 
 void Picture::summarizeErrors(SvgWriter& svg, double top, const std::string& colour) const {

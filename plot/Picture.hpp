@@ -16,8 +16,10 @@
 // step's view, the network is drawn as it stands after that step instead.
 class Picture {
   public:
-    // `step`, when given, must outlive the picture, as `run` must.
-    explicit Picture(const Transcript& run, const StepView* step = nullptr);
+    // `step`, when given, must outlive the picture, as `run` must. Text is drawn at least
+    // `leastTextSize` large: larger than its own for a picture shown far off.
+    explicit Picture(const Transcript& run, const StepView* step = nullptr,
+                     double leastTextSize = 0);
     void write(std::ostream& out) const;
     // The picture's title: the network's layer sizes and how far training has come.
     std::string title() const;
@@ -45,9 +47,12 @@ class Picture {
     void summarizeErrors(SvgWriter& svg, double top, const std::string& colour) const;
     void drawOutputs(SvgWriter& svg) const;
     void drawOutputLegend(SvgWriter& svg, double top, double low, double high) const;
+    // The program's own error at the step shown, on the chart and in words.
+    void markStepError(SvgWriter& svg, double x, double y, bool onScale) const;
 
     const Transcript& run_;
     const StepView* step_;
+    double leastTextSize_;
     // The largest finite size of a change in the step, or 0.
     double largestChange_ = 0;
     // The error of every step kept, from the figures of its output and of the target;

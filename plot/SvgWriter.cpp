@@ -137,7 +137,7 @@ void SvgWriter::text(Point at, std::string_view text, double size, Anchor anchor
     out_ << "<text";
     attribute("x", at.x);
     attribute("y", at.y);
-    attribute("font-size", size);
+    attribute("font-size", std::max(size, leastTextSize_));
     attribute("text-anchor", anchors[static_cast<int>(anchor)]);
     attribute("fill", colour);
     if (bold) {

@@ -48,6 +48,9 @@ class SvgWriter {
     void beginGroup(std::string_view className, std::string_view title = {});
     void endGroup();
 
+    // Text is written at least this large from now on.
+    void setLeastTextSize(double size) { leastTextSize_ = size; }
+
   private:
     void attribute(const char* name, double value);
     void attribute(const char* name, std::string_view value);
@@ -55,4 +58,5 @@ class SvgWriter {
     void escaped(std::string_view text);
 
     std::ostream& out_;
+    double leastTextSize_ = 0;
 };

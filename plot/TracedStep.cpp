@@ -73,6 +73,9 @@ void TracedStep::readStep(const nlohmann::json& line) {
         shaped = readMatrix((*layers)[g], "W", g, view_.weights) &&
                  readMatrix((*layers)[g], "dW", g, view_.changes);
     }
+    if (const auto E = line.find("E"); E != line.end()) {
+        view_.E = JsonNumber::read(*E);
+    }
     if (!shaped) {
         lines_.unusable("expected \"W\" and \"dW\" of the " + std::to_string(count) +
                         " computed layers, numbers shaped by \"sizes\"");

@@ -88,8 +88,10 @@ void TranscriptReader::resumeAt(std::int64_t steps, std::int64_t stride,
 }
 
 void TranscriptReader::line(std::string_view text) {
-    // After the step read as far as, only the line that says training stopped is read.
-    if (stepReached_ && !withoutPrompts(text).starts_with(Contract::stopped)) {
+    // After the step read as far as, the steps that follow are passed over; the end of a run
+    // that ended there is read.
+    if (stepReached_ && expecting_ == Expecting::stepOrReport &&
+        withoutPrompts(text).starts_with(Contract::propagate)) {
         expecting_ = Expecting::nothing;
     }
     if (expecting_ == Expecting::nothing) {
@@ -343,7 +345,7 @@ void TranscriptReader::readStepOrReport() {
             unusable("a reason after \"" + std::string(Contract::stopped) + '"');
         }
         run_.stopReason = line_.substr(Contract::stopped.size());
-        expecting_ = stepReached_ ? Expecting::nothing : Expecting::reportOpening;
+        expecting_ = Expecting::reportOpening;
         return;
     }
     readReportOpening();

@@ -40,10 +40,9 @@ class TranscriptReader {
     // untilStep.
     void finish();
     // Reads the transcript only as far as step `k` (from 1), before its lines come: once the
-    // step's output and error term have been read, and the line that says training stopped
-    // right after them if there is one, every further line is passed over, and the run stays
-    // as it was then, a run so far. A transcript that ends, or whose training ends, before
-    // step `k` is unusable.
+    // step's output and error term have been read, the steps after it are passed over, and the
+    // run stays as it was then, a run so far; a run whose training ended at step `k` is read
+    // to its end. A transcript that ends, or whose training ends, before step `k` is unusable.
     void untilStep(std::int64_t k) { lastStep_ = k; }
     // The target, for an owner that knows it before the report prints it: the report's
     // own takes its place, and stands. Read as its printed figures give it, so that the

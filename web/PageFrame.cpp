@@ -24,6 +24,7 @@ void PageFrame::attach(PageOutput& output, PageSeam::Stream stream) {
 
 void PageFrame::beginRun(bool drawn) {
     outputLines_ = 0;
+    lastView_.reset();
     picture_.reset();
     if (drawn) {
         picture_.emplace();
@@ -60,15 +61,21 @@ void PageFrame::lineEnded() {
     }
 }
 
+void PageFrame::keepLastView(StepView view) {
+    lastView_ = std::move(view);
+}
+
 void PageFrame::waitForAnswer() {
     send(true, nullptr, true);
 }
 
 void PageFrame::send(bool picture, const StepView* view, bool waits) {
     handOver();
-    const bool drawn = picture && picture_ && (view || picture_->due());
+    // Once the run's last step is made, every picture is of the network after it.
+    const StepView* shown = view ? view : lastView_ ? &*lastView_ : nullptr;
+    const bool drawn = picture && picture_ && (shown || picture_->due());
     if (drawn) {
-        picture_->draw(view);
+        picture_->draw(shown, leastTextSize_);
     }
     page_send(picture_ ? static_cast<int>(picture_->steps()) : 0,
               drawn ? picture_->svg().data() : nullptr,

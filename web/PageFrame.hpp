@@ -7,12 +7,12 @@
 #include <span>
 #include <string_view>
 
+#include "plot/StepView.hpp"
 #include "web/PagePicture.hpp"
 #include "web/PageSeam.hpp"
 
 class PageOutput;
 class Vector;
-struct StepView;
 
 // What the page is shown next: the text written to standard output and standard error
 // since the last frame, the training steps made so far, and the run's picture when it has
@@ -37,6 +37,10 @@ class PageFrame {
     void send(bool picture = true, const StepView* view = nullptr, bool waits = false);
     // Sends the frame as the program is about to wait for an answer.
     void waitForAnswer();
+    // The network after the run's last step, which the picture drawn at its end shows.
+    void keepLastView(StepView view);
+    // Pictures are drawn with text at least this large: for a picture shown far off.
+    void setLeastTextSize(double size) { leastTextSize_ = size; }
 
     // Takes what the outputs buffer.
     void handOver();
@@ -63,4 +67,6 @@ class PageFrame {
     double due_ = 0.0;
     double pictureDue_ = 0.0;
     std::int64_t outputLines_ = 0;
+    std::optional<StepView> lastView_;
+    double leastTextSize_ = 0;
 };

@@ -52,8 +52,8 @@ bool PagePicture::due() const {
     return changed_ && reader_.run().networkKnown;
 }
 
-void PagePicture::draw(const StepView* view) {
-    const Picture picture(reader_.run(), view);
+void PagePicture::draw(const StepView* view, double leastTextSize) {
+    const Picture picture(reader_.run(), view, leastTextSize);
     std::ostringstream out;
     picture.write(out);
     svg_ = out.str();

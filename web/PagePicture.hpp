@@ -27,7 +27,7 @@ class PagePicture {
     bool due() const;
     // Draws the run so far as an SVG document, with the network at a step when given its
     // view: svg() and title() give it.
-    void draw(const StepView* view = nullptr);
+    void draw(const StepView* view = nullptr, double leastTextSize = 0);
     const std::string& svg() const { return svg_; }
     const std::string& title() const { return title_; }
 

@@ -7,7 +7,12 @@
 std::string PageSeam::described() {
     return nlohmann::json{
         {"streams", {{"output", standardOutput}, {"errors", standardError}, {"trace", trace}}},
-        {"holds", {{"keep", keep}, {"next", next}, {"nowhere", nowhere}}},
+        {"holds",
+         {{"redraw", redraw},
+          {"glimpse", glimpse},
+          {"keep", keep},
+          {"next", next},
+          {"nowhere", nowhere}}},
         {"stopped", {{"status", stoppedStatus}, {"words", stoppedWords}}},
         {"prompts",
          {{"elementStart", Contract::elementPromptStart},

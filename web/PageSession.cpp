@@ -38,6 +38,8 @@ EM_JS(int, page_offered_size, (int part),
 EM_JS(void, page_offered_copy, (int part, double* into),
       { HEAPF64.set(Module.offered[part], into >> 3); });
 
+double PageSession::pace_ = 0;
+
 namespace {
 
 // How often a step looks at the clock, and the longest the page waits for a word in.
@@ -86,7 +88,7 @@ StepView viewOf(const NeuroNet::StepRecord& r) {
         }
         return rows;
     };
-    StepView view{r.step, {}, {}};
+    StepView view{r.step, {}, {}, r.E};
     for (std::size_t g = 0; g < r.weights.size(); ++g) {
         view.weights.push_back(nested(r.weights[g]));
         view.changes.push_back(nested(r.changes[g]));
@@ -146,7 +148,7 @@ void PageSession::targetRead(const Vector& D) {
     const std::int32_t made = resumeIfOffered();
     page_training_begins(made);
     if (made == 0) {
-        keepBefore(net_->weightMatrices());
+        keepBefore(net_->weightMatrices(), 1);
     }
     follow(page_yield(made), made);  // a pause asked for before training holds its first step
 }
@@ -162,7 +164,7 @@ std::int32_t PageSession::resumeIfOffered() {
     frame_.resume(checkpoint->lines, made, checkpoint->stride,
                   PageCheckpoint::decodedSteps(offered(1), outputs));
     lastCheckpoint_ = std::max(lastCheckpoint_, made);
-    keepBefore(checkpoint->training.weights);
+    keepBefore(checkpoint->training.weights, made + 1);
     net_->resumeFrom(std::move(checkpoint->training));
     return made;
 }
@@ -171,14 +173,23 @@ void PageSession::stepEnded(const NeuroNet::StepRecord& r) {
     if (r.step % checkpointEvery == 0 && r.step > lastCheckpoint_ && !r.last) {
         checkpoint(r);
     }
+    if (pace_ > 0 && !r.last) {
+        const int command = page_yield(r.step);
+        if (command == PageSeam::glimpse) {
+            show(r, Showing::glimpsed);
+        } else {
+            follow(command, r.step);
+        }
+    }
     if (r.step == holdAt_ || r.last) {
-        follow(show(r, r.step == holdAt_), r.step);
-    } else if (++steps_ % stepsPerLook == 0 && emscripten_get_now() >= yieldDue_) {
+        follow(show(r, r.step == holdAt_ ? Showing::held : Showing::last), r.step);
+    } else if (pace_ <= 0 && ++steps_ % stepsPerLook == 0 && emscripten_get_now() >= yieldDue_) {
         follow(page_yield(r.step), r.step);
         yieldDue_ = emscripten_get_now() + yieldInterval;
     }
-    if (holdAt_ == r.step + 1) {
-        keepBefore(r.weights);
+    // At a pace every step may be shown, and explained.
+    if (pace_ > 0 || holdAt_ == r.step + 1) {
+        keepBefore(r.weights, r.step + 1);
     }
     previousE_ = r.E;
 }
@@ -201,9 +212,10 @@ void PageSession::checkpoint(const NeuroNet::StepRecord& r) {
     lastCheckpoint_ = r.step;
 }
 
-void PageSession::keepBefore(std::span<const Matrix> weights) {
+void PageSession::keepBefore(std::span<const Matrix> weights, std::int32_t step) {
     before_.resize(weights.size());
     std::copy(weights.begin(), weights.end(), before_.begin());
+    beforeStep_ = step;
 }
 
 // A run that was stopped is held at the step it was stopped at, wherever else it is told.
@@ -216,16 +228,23 @@ void PageSession::follow(int command, std::int32_t step) {
     }
 }
 
-// The last step, when not held, is sent without the weights before its update, which are not
-// kept at every step.
-int PageSession::show(const NeuroNet::StepRecord& r, bool holding) {
-    if (holding) {
-        const StepView view = viewOf(r);
-        frame_.send(true, &view);
-    }
+// A step is explained when the weights it started from were kept: always where it is held.
+int PageSession::show(const NeuroNet::StepRecord& r, Showing how) {
+    StepView view = viewOf(r);
+    const bool explained = beforeStep_ == r.step;
     const std::string texts =
-        StepTexts::of(r, holding ? std::span<const Matrix>(before_) : std::span<const Matrix>(),
+        StepTexts::of(r, explained ? std::span<const Matrix>(before_) : std::span<const Matrix>(),
                       {net_->inputVector(), D_, eta_, alpha_, NeuroNet::slope}, previousE_);
-    return page_hold(r.step, r.last ? 1 : 0, holding ? 1 : 0, texts.data(),
-                     static_cast<int>(texts.size()));
+    if (how == Showing::last) {
+        frame_.keepLastView(std::move(view));
+        return page_hold(r.step, 1, 0, texts.data(), static_cast<int>(texts.size()));
+    }
+    for (;;) {
+        frame_.send(true, &view);
+        const int command = page_hold(r.step, r.last ? 1 : 0, how == Showing::held ? 1 : 0,
+                                      texts.data(), static_cast<int>(texts.size()));
+        if (command != PageSeam::redraw) {
+            return command;
+        }
+    }
 }

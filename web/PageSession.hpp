@@ -38,6 +38,9 @@ class PageSession {
 
     // How many steps lie between two checkpoints.
     static constexpr std::int32_t checkpointEvery = 4096;
+    // Training goes at most this many steps a second, yielding after every step; 0 for as
+    // fast as it can.
+    static void setPace(double stepsPerSecond) { pace_ = stepsPerSecond; }
 
   private:
     void begun(double eta, double alpha);
@@ -46,12 +49,15 @@ class PageSession {
     // goes on from; returns the step resumed after, or 0.
     std::int32_t resumeIfOffered();
     void checkpoint(const NeuroNet::StepRecord& r);
-    // Keeps the weights the step to be held starts from.
-    void keepBefore(std::span<const Matrix> weights);
+    // Keeps the weights step `step` starts from.
+    void keepBefore(std::span<const Matrix> weights, std::int32_t step);
     // Takes the page's word: where to hold next (PageSeam::Hold).
     void follow(int command, std::int32_t step);
-    // Sends the step's numbers and its picture; holds the run there unless told not to.
-    int show(const NeuroNet::StepRecord& r, bool holding);
+    // How a step is shown: held there; glimpsed on the way, at a pace; or the run's last.
+    enum class Showing { held, glimpsed, last };
+    // Sends the step's numbers, and its picture unless it is the last, which the run's end
+    // draws; held, waits for the page's word.
+    int show(const NeuroNet::StepRecord& r, Showing how);
 
     PageFrame& frame_;
     NeuroNet* net_ = nullptr;
@@ -63,6 +69,8 @@ class PageSession {
     Vector D_;
     // The weights the step to be held starts from: those after the step before it.
     std::vector<Matrix> before_;
+    std::int32_t beforeStep_ = 0;
+    static double pace_;
     std::optional<double> previousE_;
     unsigned steps_ = 0;
     double yieldDue_ = 0;

@@ -7,6 +7,7 @@
 #include "net/WeightChange.hpp"
 #include "trace/JsonNumber.hpp"
 #include "transcript/ElementText.hpp"
+#include "transcript/StreamedNumber.hpp"
 
 namespace {
 
@@ -107,6 +108,7 @@ std::string StepTexts::of(const NeuroNet::StepRecord& r, std::span<const Matrix>
     const std::size_t computed = r.weights.size();
     json step{{"step", r.step},
               {"E", texts(r.E)},
+              {"Eprinted", StreamedNumber::text(r.E)},
               {"explained", explained},
               {"input", row(training.input.elements())},
               {"target", row(training.target.elements())}};

@@ -2,6 +2,11 @@
 // back: the answers, the seed, where the run was stopped, the step, the neuron and weight chosen, and
 // whether the step is explained.
 
+// The phases of a step the page shows one at a time, and the speeds it trains at (0: as fast as
+// it can).
+export const phases = ['', 'forward', 'backward', 'update'];
+export const speeds = [0, 1000, 100, 10, 1];
+
 // The fragment of the moment the state shows, or is going to.
 export function fragmentOf(state) {
   const fields = new URLSearchParams();
@@ -18,6 +23,9 @@ export function fragmentOf(state) {
     fields.set('from', from);
   }
   if (state.explaining) fields.set('explain', 1);
+  if (state.worksheet) fields.set('worksheet', 1);
+  if (state.view) fields.set('phase', state.view);
+  if (state.speed) fields.set('speed', state.speed);
   return fields.toString();
 }
 
@@ -53,12 +61,22 @@ export function readFragment(fragment) {
     neuron: (count(fields, 'neuron', 0, 'neuron', notes) ?? 0),
     from: (count(fields, 'from', 0, 'weight', notes) ?? 0),
   };
-  const explain = fields.get('explain');
-  if (explain !== null && explain !== '0' && explain !== '1') {
-    notes.push(`The link's explain "${explain}" is neither 0 nor 1: the step is not explained.`);
-  }
+  const flag = (key, what) => {
+    const value = fields.get(key);
+    if (value !== null && value !== '0' && value !== '1') {
+      notes.push(`The link's ${key} "${value}" is neither 0 nor 1: ${what}.`);
+    }
+    return value === '1';
+  };
+  const explaining = flag('explain', 'the step is not explained');
+  const worksheet = flag('worksheet', 'no worksheet is shown');
+  const view = fields.get('phase') ?? '';
+  if (!phases.includes(view)) notes.push(`The link's phase "${view}" is none of ${phases.slice(1).join(', ')}.`);
+  const speed = fields.has('speed') ? Number(fields.get('speed')) : 0;
+  if (!speeds.includes(speed)) notes.push(`The link's speed "${fields.get('speed')}" is none the page offers.`);
   return { answers, seed, holdAt: stopAt && step > stopAt ? stopAt : step, stopAt, selection,
-    explaining: explain === '1', notes };
+    explaining, worksheet, view: phases.includes(view) ? view : '', speed: speeds.includes(speed) ? speed : 0,
+    notes };
 }
 
 // The seed: a whole number from 0 to 2^32 - 1, as neuronet --seed takes it; none for any other,

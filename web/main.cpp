@@ -120,9 +120,19 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* neuronet_seam() {
 }
 
 // Sends the run's last picture, once the page has its status: the page learns how the run
-// ended without waiting for the drawing.
+// ended without waiting for the drawing. Sent again, it is drawn again.
 extern "C" EMSCRIPTEN_KEEPALIVE void neuronet_draw() {
     frame.send();
+}
+
+// Training's pace: at most this many steps a second, each shown; 0 for as fast as it can.
+extern "C" EMSCRIPTEN_KEEPALIVE void neuronet_pace(double stepsPerSecond) {
+    PageSession::setPace(stepsPerSecond);
+}
+
+// Pictures for a projector, their text at least this large; with 0, as neuronet-plot draws them.
+extern "C" EMSCRIPTEN_KEEPALIVE void neuronet_least_text_size(double size) {
+    frame.setLeastTextSize(size);
 }
 
 // Trains and draws once, on a run of its own whose text and picture are thrown away, while

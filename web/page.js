@@ -6,7 +6,7 @@ import { fragmentOf, readFragment, seedOf } from './address.js';
 import { renderConsole } from './console.js';
 import { downloadPrepared, offerDownload, renderDownloads } from './downloads.js';
 import { renderNumbers } from './numbers.js';
-import { renderPicture } from './picture.js';
+import { renderPicture, setUpNeurons } from './picture.js';
 import { apply, grouped, initialState } from './state.js';
 
 const element = (id) => document.getElementById(id);
@@ -50,15 +50,21 @@ function render() {
 }
 
 const choose = (layer, neuron, from = 0) => act({ type: 'select', layer, neuron, from });
+setUpNeurons(choose, () => state);
 
 function draw() {
   renderConsole(state);
-  renderPicture(state, choose);
+  renderPicture(state);
   renderNumbers(state, choose);
   renderControls();
   renderDownloads(state);
   writeAddress();
   moveFocus();
+}
+
+// The last `count` lines of the text.
+function lastLines(text, count) {
+  return text.split('\n').slice(-count - 1).join('\n');
 }
 
 const lastStep = () => (state.ending ? state.ending.step : Infinity);
@@ -105,6 +111,15 @@ function renderControls() {
   const outputs = state.run?.sizes.at(-1) ?? 0;
   element('explain').disabled = !state.numbers || outputs === 0;
   element('explain').setAttribute('aria-expanded', String(state.explaining));
+  element('worksheet-button').disabled = element('explain').disabled;
+  element('worksheet-button').setAttribute('aria-pressed', String(state.worksheet));
+  for (const view of ['forward', 'backward', 'update']) {
+    element(`phase-${view}`).disabled = !state.numbers;
+    element(`phase-${view}`).setAttribute('aria-pressed', String(state.view === view));
+  }
+  element('speed').value = String(state.speed);
+  document.body.classList.toggle('printing-worksheet', state.worksheet);
+  setText('output-last', lastLines(state.console.tail || state.console.head, 8));
   const stepping = state.furthest > 0 && phase !== 'failed' && phase !== 'loading';
   const shown = String(state.goingTo || state.step);
   const most = String(ending ? Math.max(ending.step, 1) : Math.max(state.furthest, state.step, 1));
@@ -152,11 +167,15 @@ function followAddress(opening = false) {
     dispatch({ type: 'linkNotes', notes: asked.notes });
     dispatch({ type: 'select', ...asked.selection });
     dispatch({ type: 'explain', shown: asked.explaining });
+    dispatch({ type: 'worksheet', shown: asked.worksheet });
+    dispatch({ type: 'view', view: asked.view });
+    if (asked.speed !== state.speed) dispatch({ type: 'speed', stepsPerSecond: asked.speed });
     if (asked.holdAt) dispatch({ type: 'go', step: asked.holdAt, push: false });
     return;
   }
   focusAnswer = !asked;
   dispatch({ type: 'start', ...(asked ?? {}) });
+  if (asked && asked.speed !== state.speed) dispatch({ type: 'speed', stepsPerSecond: asked.speed });
 }
 
 // Focus goes to the answer box when the program first asks; away from a control that is
@@ -197,10 +216,19 @@ element('new-run').addEventListener('click', () => {
   act({ type: 'start' });
 });
 element('explain').addEventListener('click', () => act({ type: 'explain', shown: !state.explaining }));
-element('enlarge').addEventListener('click', () => {
-  const enlarged = element('figure').classList.toggle('enlarged');
-  element('enlarge').setAttribute('aria-pressed', String(enlarged));
+// A worksheet is printed once shown.
+element('worksheet-button').addEventListener('click', () => {
+  act({ type: 'worksheet', shown: !state.worksheet });
+  if (state.worksheet && state.numbers?.explained) print();
 });
+for (const view of ['forward', 'backward', 'update']) {
+  element(`phase-${view}`).addEventListener('click', () => act({ type: 'view', view: state.view === view ? '' : view }));
+}
+element('speed').addEventListener('change', () => act({ type: 'speed', stepsPerSecond: Number(element('speed').value) }));
+// For a projector: 14 units, 18 CSS pixels where the picture fills a window 1,280 pixels wide.
+const enlarge = (enlarged) => act({ type: 'enlarge', enlarged, leastTextSize: 14 });
+element('enlarge').addEventListener('click', () => enlarge(!state.enlarged));
+addEventListener('keydown', (event) => event.key === 'Escape' && state.enlarged && enlarge(false));
 element('copy-link').addEventListener('click', async () => {
   writeAddress();
   const said = await navigator.clipboard?.writeText(location.href).then(() => 'Copied.', () => null);

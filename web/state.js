@@ -24,7 +24,8 @@ const moves = {
   failed: {},
 };
 const everywhere = new Set(['start', 'instance', 'seam', 'frame', 'resumed', 'run', 'target',
-  'select', 'explain', 'editStep', 'linkNotes', 'addressWritten', 'linkCopied']);
+  'select', 'explain', 'worksheet', 'view', 'speed', 'enlarge', 'editStep', 'linkNotes',
+  'addressWritten', 'linkCopied']);
 
 export function initialState() {
   return {
@@ -48,6 +49,10 @@ export function initialState() {
     numbers: null,       // every number of the step on screen, as texts (StepTexts)
     selection: { layer: 0, neuron: 0, from: 0 },
     explaining: false,
+    worksheet: false,    // the explanation as a worksheet, its results blank, and its key
+    view: '',            // the step's phase shown: 'forward', 'backward', 'update', or all
+    speed: 0,            // training's steps a second at most; 0: as fast as it can
+    enlarged: false,     // the picture fills the window, its text larger, for a projector
     picture: null,       // the latest picture: { svg, title, steps }
     pictureFault: '',
     stepEditing: false,  // a step is being typed into the Step field
@@ -86,9 +91,11 @@ function reachable(state, step) {
 const handlers = {
   // A run, from its answers and its seed: the first instance of it, held at `holdAt` if
   // asked, ended at `stopAt` if it was stopped there.
-  start(state, { answers = [], seed = null, holdAt = 0, stopAt = 0, selection, explaining = false, notes = [] }) {
+  start(state, { answers = [], seed = null, holdAt = 0, stopAt = 0, selection, explaining = false,
+    worksheet = false, view = '', notes = [] }) {
     Object.assign(state, initialState(), {
-      seam: state.seam, answers: [...answers], seed, stopAt, hold: holdAt || null, goingTo: holdAt,
+      seam: state.seam, speed: state.speed, enlarged: state.enlarged, worksheet, view,
+      answers: [...answers], seed, stopAt, hold: holdAt || null, goingTo: holdAt,
       ending: stopAt ? { step: stopAt, stopped: true } : null,
       selection: selection ?? { layer: 0, neuron: 0, from: 0 }, explaining, linkNotes: notes,
       phase: 'loading',
@@ -222,12 +229,23 @@ const handlers = {
   },
   explain(state, { shown }) {
     state.explaining = shown;
-    // The last step of a run was not held: the weights its update started from are not known
-    // until the run is held there.
-    if (shown && state.numbers && !state.numbers.explained && state.phase !== 'training') {
-      return apply(state, { type: 'go', step: state.step, push: false });
-    }
-    return [];
+    return shown ? explained(state) : [];
+  },
+  worksheet(state, { shown }) {
+    state.worksheet = shown;
+    return shown ? explained(state) : [];
+  },
+  view(state, { view }) {
+    state.view = view;
+  },
+  speed(state, { stepsPerSecond }) {
+    state.speed = stepsPerSecond;
+    return [{ type: 'pace', stepsPerSecond }];
+  },
+  // Enlarged for a projector, the picture's text is drawn larger.
+  enlarge(state, { enlarged, leastTextSize }) {
+    state.enlarged = enlarged;
+    return [{ type: 'redraw', leastTextSize: enlarged ? leastTextSize : 0 }];
   },
   editStep(state, { editing }) {
     state.stepEditing = editing;
@@ -242,6 +260,15 @@ const handlers = {
     state.linkSaid = said;
   },
 };
+
+// The last step of a run, unless the run was held there, comes without the weights its update
+// started from: the run is held there to explain it.
+function explained(state) {
+  if (state.numbers && !state.numbers.explained && state.phase !== 'training') {
+    return apply(state, { type: 'go', step: state.step, push: false });
+  }
+  return [];
+}
 
 // A moment asked for that cannot be shown as it was asked for, said in a line of its own.
 function note(state, text) {

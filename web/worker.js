@@ -109,6 +109,8 @@ class Run {
       hasAnswer: () => this.queue.length > 0,
     });
     seam ??= JSON.parse(this.program.ccall('neuronet_seam', 'string', [], []));
+    this.program._neuronet_least_text_size(drawn ? leastTextSize : 0);
+    if (drawn) this.program._neuronet_pace(pace);
     this.hooks.loaded?.();
     return this.program.ccall('neuronet_run', 'number', ['number', 'number', 'number', 'number', 'string', 'number'],
       [holdAt, end, checkpointsAfter, drawn ? 1 : 0, trace, seed ?? -1], { async: true });
@@ -139,6 +141,8 @@ class Run {
 }
 
 let history = null;   // the run the page is on
+let pace = 0;         // at most so many steps a second, each shown; 0: as fast as it can
+let leastTextSize = 0;  // the pictures' least text size, larger for a projector
 let shown = null;     // the instance the page shows
 let instances = 0;
 
@@ -155,6 +159,9 @@ function show({ holdAt = 0, from = null }) {
   const decoder = new TextDecoder();
   let command = null;  // where to hold next, told at the next yield (PageSession::follow)
   let resume = null;   // lets a held run go on
+  let waking = null;   // ends a wait for a paced step's time
+  let paced = { step: 0, time: 0, shown: 0 };  // where the pace was last set, and the last step shown
+  let goingTo = holdAt;  // a step gone to, which the pace does not slow
   let stopping = false;
   let abandoned = false;
   const instance = {
@@ -166,6 +173,24 @@ function show({ holdAt = 0, from = null }) {
       if (resume) resume(where);
       else command = where;
       resume = null;
+      goingTo = Math.max(where, 0);
+      instance.pace();
+    },
+    // Goes at the page's pace from the step it has come to.
+    pace() {
+      paced = { step: instance.at, time: performance.now(), shown: 0 };
+      run.program?._neuronet_pace(pace);
+      waking?.();
+    },
+    // Draws the picture again, if it is held or its run has ended.
+    redraw() {
+      run.program?._neuronet_least_text_size(leastTextSize);
+      if (resume) {
+        resume(seam.holds.redraw);
+        resume = null;
+      } else if (instance.ended) {
+        run.program._neuronet_draw();
+      }
     },
     // Stops the run: held, where it is; else at the next step. It stays held for good.
     stop() {
@@ -199,6 +224,8 @@ function show({ holdAt = 0, from = null }) {
     runLine: (line, layout, texts) => abandoned || post({ type: 'run', line, layout, texts }),
     targetLine: (line) => abandoned || post({ type: 'target', line }),
     trainingBegins: (after) => {
+      instance.at = after;
+      instance.pace();
       if (abandoned || !after) return;
       output = [];  // the text the run wrote before its resumption
       console.headLeft = 0;
@@ -208,6 +235,7 @@ function show({ holdAt = 0, from = null }) {
     inputEnds: () => abandoned,
     yield: async (step) => {
       instance.at = Math.max(instance.at, step);
+      if (pace > 0) return atPace(step);
       await tick(5);  // on a busy machine, the page's thread gets a processor to paint
       if (abandoned) return never();
       const next = command ?? seam.holds.keep;
@@ -230,6 +258,26 @@ function show({ holdAt = 0, from = null }) {
       return new Promise((resolve) => { resume = resolve; });
     },
   });
+  // A step made at a pace waits for its time, then is shown if one is due: every step up to
+  // ten a second, else ten a second. A pause asked for meanwhile holds it at once.
+  async function atPace(step) {
+    if (step < goingTo && command === null) return seam.holds.keep;
+    const wait = paced.time + ((step - paced.step) * 1000) / pace - performance.now();
+    if (wait > 4 && command === null) await new Promise((resolve) => {
+      waking = resolve;
+      setTimeout(resolve, wait);
+    });
+    waking = null;
+    if (abandoned) return never();
+    if (command !== null) {
+      const next = command === seam.holds.next ? step : command;
+      command = null;
+      return next;
+    }
+    if (performance.now() - paced.shown < Math.max(100, 1000 / pace) - 1) return seam.holds.keep;
+    paced.shown = performance.now();
+    return seam.holds.glimpse;
+  }
   run.warm = !history.answers.length;
   post({ type: 'instance', resumed: Boolean(from) });
   run.start({ holdAt, end: history.stopAt, checkpointsAfter: history.lastCheckpoint, drawn: true,
@@ -297,6 +345,14 @@ onmessage = ({ data }) => {
     case 'hold': shown?.steer(seam.holds[data.where] ?? data.where); break;
     case 'stop': shown?.stop(); break;
     case 'prepare': replay(data); break;
+    case 'pace':
+      pace = data.stepsPerSecond;
+      shown?.pace();
+      break;
+    case 'redraw':
+      leastTextSize = data.leastTextSize;
+      shown?.redraw();
+      break;
     case 'usage': postMessage({ type: 'usage', ...history?.usage() }); break;
   }
 };

@@ -13,13 +13,13 @@ const { chromium } = await import('playwright-core').catch(() => {
   process.exit(1);
 });
 const types = { html: 'text/html', js: 'text/javascript', css: 'text/css', svg: 'image/svg+xml',
-  wasm: 'application/wasm' };
+  wasm: 'application/wasm', md: 'text/markdown; charset=utf-8' };
 
 export async function openPage(site) {
   const server = createServer(async (request, response) => {
     const path = new URL(request.url, 'http://page').pathname.replace(/\/$/, '/index.html');
     const body = await readFile(join(site, path)).catch(() => null);
-    response.writeHead(body ? 200 : 404, { 'Content-Type': types[path.split('.').pop()] });
+    response.writeHead(body ? 200 : 404, { 'Content-Type': types[path.split('.').pop()] ?? 'text/plain' });
     response.end(body);
   }).listen(0, '127.0.0.1');
   await once(server, 'listening');
@@ -107,4 +107,12 @@ export function skipUnlessTranscriptsHold(platformCheck) {
   if (!why) return;
   console.log(`skipped: ${why}`);
   process.exit(77);
+}
+
+// Chooses a neuron as a pointer does, on the picture.
+export async function chooseNeuron(on, layer, neuron) {
+  const mark = on.locator(`#neuron-${layer}-${neuron}`);
+  await mark.scrollIntoViewIfNeeded();
+  const box = await mark.boundingBox();
+  await on.mouse.click(box.x + box.width / 2, box.y + box.height / 2);
 }

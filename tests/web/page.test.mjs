@@ -8,7 +8,7 @@
 import { execFileSync } from 'node:child_process';
 import { mkdtempSync, readFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
-import { answer, checks, download, goTo, openPage, outcome, press, settled, typeRun, skipUnlessTranscriptsHold } from './browser.mjs';
+import { answer, checks, chooseNeuron, download, goTo, openPage, outcome, press, settled, typeRun, skipUnlessTranscriptsHold } from './browser.mjs';
 
 const [site, transcripts, shots, plot, neuronet, platform] = process.argv.slice(2);
 skipUnlessTranscriptsHold(platform);
@@ -24,7 +24,7 @@ const traced = new Map(readFileSync(`${work}/long.jsonl`, 'latin1').trim().split
 const { check, done } = checks();
 // The numbers shown of the neuron at `layer`, `neuron` (input 0, then the computed layers).
 async function numbersOf(on, layer, neuron) {
-  await on.locator(`#neurons button[data-layer="${layer}"][data-neuron="${neuron}"]`).focus();
+  await chooseNeuron(on, layer, neuron);
   return on.locator('#neuron-numbers dd').allTextContents();
 }
 
@@ -32,10 +32,11 @@ async function numbersOf(on, layer, neuron) {
 await page.goto(origin);
 await typeRun(page, `${long}.in`, 0);
 const whole = await download(page, 'Download transcript');
-check('the long run downloads the whole transcript, and its picture is neuronet-plot\'s',
+check('the long run downloads the whole transcript, and its picture is neuronet-plot\'s at its last step',
   readFileSync(whole.path).equals(readFileSync(`${long}.out`)) &&
   whole.name === 'neuronet-transcript.txt' &&
-  readFileSync((await download(page, 'Download picture')).path).equals(execFileSync(plot, [whole.path])));
+  readFileSync((await download(page, 'Download picture')).path).equals(execFileSync(plot,
+    ['--trace', `${work}/long.jsonl`, '--step', '5203', whole.path])));
 
 // Every number of a step, in full as the trace writes it and with the console's three
 // decimals (which the transcript shows for the output layer).
@@ -47,7 +48,7 @@ for (const step of [1, 1000, 2718, 5203]) {
   const [hidden, output] = [line.layers[1], line.layers[3]];
   const shown = [...await numbersOf(page, 2, 0), ...await numbersOf(page, 4, 1)];
   const expected = ['hidden layer 2, neuron 1', `${hidden.s[0]} (`, `${hidden.y[0]} (`,
-    `${hidden.delta[0]} (`, 'output layer, neuron 2', `${output.s[1]} (`, `${output.y[1]} (`, `${output.delta[1]} (`];
+    `${hidden.delta[0]} (`, 'output layer, neuron 2', `${output.s[1]} (`, `${output.y[1]} (`, '-0.147 (-0.147)', `${output.delta[1]} (`];
   const weight = await page.locator('#weights button').first().textContent();
   check(`at step ${step} a hidden neuron, an output neuron and a weight show the trace's numbers`,
     expected.every((value, k) => shown[k].startsWith(value)) && shown[6].endsWith(`(${outputs[step][1]})`) &&
