@@ -1,6 +1,8 @@
 // The moment on screen as the address's fragment, which no browser sends to a server, and
-// back: the answers, the seed, where the run was stopped, the step, the neuron and weight chosen, and
-// whether the step is explained.
+// back: the answers, the seed, where the run was stopped, the step, the neuron and weight
+// chosen, whether the step is explained or made a worksheet, its phase shown, and the speed.
+
+import { grouped } from './state.js';
 
 // The phases of a step the page shows one at a time, and the speeds it trains at (0: as fast as
 // it can).
@@ -41,7 +43,7 @@ function count(fields, key, least, name, notes) {
   }
   const near = Math.max(least, Math.floor(value));
   if (near !== value) {
-    notes.push(`The link's ${name} ${text} is not one the page has: ${near.toLocaleString('en')} is taken.`);
+    notes.push(`The link's ${name} ${text} is not one the page has: ${grouped(near)} is taken.`);
   }
   return near;
 }

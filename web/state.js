@@ -323,4 +323,4 @@ export function apply(state, event) {
 }
 
 // 1234567 as "1,234,567".
-export const grouped = (count) => count.toLocaleString('en');
+export const grouped = (count) => String(count).replace(/\B(?=(\d{3})+$)/g, ',');
