@@ -1,7 +1,8 @@
 #include "compare/StepModel.hpp"
 
-#include <cmath>
-
+#include "linalg/Matrix.hpp"
+#include "linalg/Vector.hpp"
+#include "net/WeightChange.hpp"
 #include "trace/JsonNumber.hpp"
 
 namespace {
@@ -29,12 +30,11 @@ std::optional<double> numberOf(const nlohmann::json& line, const char* key) {
     return line.contains(key) ? JsonNumber::read(line[key]) : std::nullopt;
 }
 
-// f(v) = (a · e) / ((e + 1) · (e + 1)), e = exp((−a) · v), for every element.
+// The activation's derivative at every element, as the network takes it.
 Numbers derivatives(const Numbers& at, double slope) {
     Numbers f;
     for (const double v : at) {
-        const double e = std::exp(-slope * v);
-        f.push_back((slope * e) / ((e + 1.0) * (e + 1.0)));
+        f.push_back(Matrix::derivativeAt(v, slope));
     }
     return f;
 }
@@ -178,7 +178,7 @@ std::optional<StepModel::Step> StepModel::run(const State& start, const Mistake&
                 sum = sum + (*X[g])[k] * (swapped ? W[g][j][k] : W[g][k][j]);
             }
             s.push_back(sum);
-            y.push_back(1.0 / (std::exp(-c_.slope * sum) + 1.0) + c_.offset);
+            y.push_back(Vector::activation(sum, c_.slope, c_.offset));
         }
     }
     // The error terms from the output layer back, each layer's changes and update as soon as
@@ -218,15 +218,18 @@ std::optional<StepModel::Step> StepModel::run(const State& start, const Mistake&
         for (std::size_t k = 0; k < c_.sizes[g]; ++k) {
             for (std::size_t i = 0; i < c_.sizes[g + 1]; ++i) {
                 const double x = (*X[g])[k], d = step.delta[g][i], P = start.changes[g][k][i];
-                double change = (x * (d * (1 - alpha)) + P * carried) * (-eta);
+                const double fromInput = WeightChange::fromInput(x, WeightChange::share(d, alpha));
+                double change = WeightChange::change(
+                    WeightChange::sum(fromInput, WeightChange::carried(P, carried)), eta);
                 if (notUpdated(g)) {
                     change = 0.0;
                 } else if (mistake.kind == Kind::shareLeftOut) {
-                    change = (x * d + P * alpha) * (-eta);
+                    change = WeightChange::change(
+                        WeightChange::sum(x * d, WeightChange::carried(P, alpha)), eta);
                 } else if (mistake.kind == Kind::carrySignTurned) {
-                    change = (x * (d * (1 - alpha)) - P * alpha) * (-eta);
+                    change = WeightChange::change(fromInput - WeightChange::carried(P, alpha), eta);
                 } else if (mistake.kind == Kind::carryWithoutEta) {
-                    change = x * (d * (1 - alpha)) * (-eta) + P * alpha;
+                    change = WeightChange::change(fromInput, eta) + WeightChange::carried(P, alpha);
                 }
                 step.dW[g][k][i] = change;
                 step.W[g][k][i] = notUpdated(g) ? W[g][k][i] : W[g][k][i] + change;

@@ -132,7 +132,10 @@ void Vector::activate(double slope, double offset, std::int32_t skip) {
         return;
     }
     for (double& x : elements_) {
-        const double argument = -slope * x;
-        x = 1.0 / (std::exp(argument) + 1.0) + offset;
+        x = activation(x, slope, offset);
     }
+}
+
+double Vector::activation(double x, double slope, double offset) {
+    return 1.0 / (std::exp(-slope * x) + 1.0) + offset;
 }

@@ -71,6 +71,8 @@ class Vector {
 
     // Every element x becomes 1 / (exp(-slope * x) + 1) + offset, unless skip is set.
     void activate(double slope, double offset, std::int32_t skip);
+    // That of one value.
+    static double activation(double x, double slope, double offset);
 
   private:
     std::vector<double> elements_;

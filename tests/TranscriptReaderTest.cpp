@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <iterator>
 #include <sstream>
 #include <tuple>
 
@@ -168,6 +170,41 @@ TEST(TranscriptReader, ReadsOnlyAsFarAsAStep) {
         } catch (const TranscriptReader::Unusable& unusable) {
             EXPECT_STREQ(unusable.what(), message);
         }
+    }
+}
+
+// Taken up after any checkpoint of a long run, from the steps kept since the checkpoint before
+// and logged at each, the thinning keeps what it keeps having seen every step, to the end.
+TEST(Thinning, ResumesFromTheStepsLoggedAtCheckpoints) {
+    constexpr std::int64_t every = 4096;
+    constexpr std::int64_t last = 40000;
+    const auto numbers = [](const std::vector<Transcript::Step>& steps) {
+        std::vector<std::int64_t> numbers;
+        for (const Transcript::Step& step : steps) {
+            numbers.push_back(step.number);
+        }
+        return numbers;
+    };
+    Thinning whole(TranscriptReader::stepsKept);
+    std::vector<Transcript::Step> kept;
+    std::vector<Transcript::Step> logged;
+    std::vector<std::pair<std::int64_t, std::int64_t>> checkpoints;  // each step and stride
+    for (std::int64_t n = 1; n <= last; ++n) {
+        whole.add(kept, {n, {}});
+        if (n % every == 0) {
+            const std::int64_t before = checkpoints.empty() ? 0 : checkpoints.back().first;
+            std::copy_if(kept.begin(), kept.end(), std::back_inserter(logged),
+                         [before](const Transcript::Step& step) { return step.number > before; });
+            checkpoints.emplace_back(n, whole.stride());
+        }
+    }
+    for (const auto& [step, stride] : checkpoints) {
+        Thinning resumed(TranscriptReader::stepsKept);
+        std::vector<Transcript::Step> again = resumed.resume(step, stride, logged);
+        for (std::int64_t n = step + 1; n <= last; ++n) {
+            resumed.add(again, {n, {}});
+        }
+        EXPECT_EQ(numbers(again), numbers(kept)) << "resumed after step " << step;
     }
 }
 

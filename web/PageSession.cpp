@@ -3,13 +3,11 @@
 #include <emscripten.h>
 
 #include <algorithm>
-#include <sstream>
 
 #include <nlohmann/json.hpp>
 
 #include "plot/Picture.hpp"
 #include "plot/StepView.hpp"
-#include "trace/TraceWriter.hpp"
 #include "web/PageCheckpoint.hpp"
 #include "web/PageFrame.hpp"
 #include "web/PageSeam.hpp"
@@ -20,15 +18,14 @@
 EM_ASYNC_JS(int, page_yield, (int step), { return await Module.yieldToPage(step); });
 EM_ASYNC_JS(int, page_hold, (int step, int last, int holding, const char* texts, int length),
             { return await Module.holdAt(step, !!last, !!holding, UTF8ToString(texts, length)); });
-EM_JS(void, page_run_line, (const char* line, const char* layout, const char* texts),
-      { Module.runLine(UTF8ToString(line), UTF8ToString(layout), UTF8ToString(texts)); });
-EM_JS(void, page_target_line, (const char* line), { Module.targetLine(UTF8ToString(line)); });
+EM_JS(void, page_run_begins, (const char* layout, const char* texts),
+      { Module.runBegins(UTF8ToString(layout), UTF8ToString(texts)); });
 // Training begins after step `after`, 0 unless it resumes from a checkpoint: the text handed
 // over before it was written before the resumption.
 EM_JS(void, page_training_begins, (int after), { Module.trainingBegins(after); });
 EM_JS(void, page_checkpoint,
-      (int step, const double* state, int size, const double* kept, int keptSize), {
-          Module.checkpoint(step, HEAPF64.slice(state >> 3, (state >> 3) + size),
+      (int step, double lines, const double* state, int size, const double* kept, int keptSize), {
+          Module.checkpoint(step, lines, HEAPF64.slice(state >> 3, (state >> 3) + size),
                             HEAPF64.slice(kept >> 3, (kept >> 3) + keptSize));
       });
 // The checkpoint offered to resume from: its part 0 (the state) or 1 (the picture's steps
@@ -133,18 +130,11 @@ void PageSession::watch(NeuroNet& net) {
 void PageSession::begun(double eta, double alpha) {
     eta_ = eta;
     alpha_ = alpha;
-    std::ostringstream line;
-    TraceWriter(line).run({net_->inputVector(), net_->weightMatrices(), eta, alpha,
-                           Contract::errorLimit, net_->stepsAtMost(), NeuroNet::slope,
-                           NeuroNet::offset});
-    page_run_line(line.str().c_str(), layoutOf(*net_).c_str(), constantTexts(eta, alpha).c_str());
+    page_run_begins(layoutOf(*net_).c_str(), constantTexts(eta, alpha).c_str());
 }
 
 void PageSession::targetRead(const Vector& D) {
     D_ = D;
-    std::ostringstream line;
-    TraceWriter(line).target(D, std::nullopt);
-    page_target_line(line.str().c_str());
     const std::int32_t made = resumeIfOffered();
     page_training_begins(made);
     if (made == 0) {
@@ -207,8 +197,8 @@ void PageSession::checkpoint(const NeuroNet::StepRecord& r) {
     const std::vector<double> state = checkpoint.encoded();
     const std::vector<double> kept = PageCheckpoint::encodedSteps(
         picture->keptAfter(lastCheckpoint_), static_cast<std::size_t>(r.outputs.back().size()));
-    page_checkpoint(r.step, state.data(), static_cast<int>(state.size()), kept.data(),
-                    static_cast<int>(kept.size()));
+    page_checkpoint(r.step, static_cast<double>(checkpoint.lines), state.data(),
+                    static_cast<int>(state.size()), kept.data(), static_cast<int>(kept.size()));
     lastCheckpoint_ = r.step;
 }
 

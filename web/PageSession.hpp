@@ -32,8 +32,8 @@ class PageSession {
 
     // Watches the network's training, after whatever already watches it.
     void watch(NeuroNet& net);
-    // Tells the page the target, as read; resumes from the checkpoint the worker offers, if
-    // any; and hears where training is to be held first.
+    // Keeps the target, as read, for the steps' texts; resumes from the checkpoint the worker
+    // offers, if any; and hears where training is to be held first.
     void targetRead(const Vector& D);
 
     // How many steps lie between two checkpoints.

@@ -23,7 +23,7 @@ const moves = {
   stopped: { held: 'held', stopped: 'stopped', ended: 'ended', go: 'training', failed: 'failed' },
   failed: {},
 };
-const everywhere = new Set(['start', 'instance', 'seam', 'frame', 'resumed', 'run', 'target',
+const everywhere = new Set(['start', 'instance', 'seam', 'frame', 'resumed', 'run',
   'select', 'explain', 'worksheet', 'view', 'speed', 'enlarge', 'editStep', 'linkNotes',
   'addressWritten', 'linkCopied']);
 
@@ -146,7 +146,6 @@ const handlers = {
     state.run = { ...JSON.parse(layout), texts: JSON.parse(texts) };
     state.selection = chosen(state, state.selection);
   },
-  target() {},
   answer(state, { text }) {
     state.answers = [...state.answers, text];
     state.address.push = false;

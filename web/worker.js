@@ -46,11 +46,11 @@ class History {
     this.seed = seed;
     this.stopAt = stopAt;
     this.head = null;
-    this.checkpoints = [];  // { step, state, kept }, by step
+    this.checkpoints = [];  // { step, lines, state, kept }, by step
   }
 
-  add(step, state, kept) {
-    if (step > (this.checkpoints.at(-1)?.step ?? 0)) this.checkpoints.push({ step, state, kept });
+  add(step, lines, state, kept) {
+    if (step > (this.checkpoints.at(-1)?.step ?? 0)) this.checkpoints.push({ step, lines, state, kept });
   }
 
   // The latest checkpoint from which a run writes every line the console shows at `step`.
@@ -102,9 +102,8 @@ class Run {
       readAnswer: (capacity) => this.read(capacity),
       yieldToPage: (step) => this.hooks.yield(step),
       holdAt: (step, last, holding, texts) => this.hooks.hold(step, last, holding, texts),
-      runLine: (line, layout, texts) => this.hooks.runLine?.(line, layout, texts),
-      targetLine: (line) => this.hooks.targetLine?.(line),
-      checkpoint: (step, state, kept) => this.hooks.checkpoint?.(step, state, kept),
+      runBegins: (layout, texts) => this.hooks.runBegins?.(layout, texts),
+      checkpoint: (...checkpoint) => this.hooks.checkpoint?.(...checkpoint),
       trainingBegins: (after) => this.hooks.trainingBegins?.(after),
       hasAnswer: () => this.queue.length > 0,
     });
@@ -221,8 +220,7 @@ function show({ holdAt = 0, from = null }) {
     },
     frame: (...frame) => abandoned || sendFrame(...frame),
     loaded: () => post({ type: 'seam', seam, view }),
-    runLine: (line, layout, texts) => abandoned || post({ type: 'run', line, layout, texts }),
-    targetLine: (line) => abandoned || post({ type: 'target', line }),
+    runBegins: (layout, texts) => abandoned || post({ type: 'run', layout, texts }),
     trainingBegins: (after) => {
       instance.at = after;
       instance.pace();
@@ -231,7 +229,7 @@ function show({ holdAt = 0, from = null }) {
       console.headLeft = 0;
       post({ type: 'resumed', step: after, head: history.head, lines: from.lines });
     },
-    checkpoint: (step, state, kept) => history.add(step, state, kept),
+    checkpoint: (...checkpoint) => history.add(...checkpoint),
     inputEnds: () => abandoned,
     yield: async (step) => {
       instance.at = Math.max(instance.at, step);

@@ -63,6 +63,17 @@ const explained = await page.locator('#explanation').textContent();
 check('the picture at step 2,718 is what neuronet-plot draws of the trace at that step',
   readFileSync((await download(page, 'Download picture')).path).equals(execFileSync(plot,
     ['--trace', `${work}/long.jsonl`, '--step', '2718', `${long}.out`])));
+await goTo(page, 4500);  // made again from the checkpoint after step 4,096
+// The transcript's lines up to step 4,500's error term: its output is the 4,501st output line.
+const to4500 = readFileSync(`${long}.out`, 'latin1').split('\n');
+let at4500 = 0;
+for (let outputs = 0; outputs < 4501; ++at4500) outputs += to4500[at4500].includes('Propagate is: ');
+check('at step 4,500, resumed from a checkpoint, the console ends as the transcript and the picture is neuronet-plot\'s',
+  `${to4500.slice(0, at4500 + 1).join('\n')}\n`.endsWith(await page.locator('#output-tail').textContent()) &&
+  await page.locator('#output-gap').textContent() === `… ${(at4500 + 1 - 240).toLocaleString('en')} lines left out: "Download transcript" has them all …` &&
+  readFileSync((await download(page, 'Download picture')).path).equals(execFileSync(plot,
+    ['--trace', `${work}/long.jsonl`, '--step', '4500', `${long}.out`])));
+await goTo(page, 2718);
 const traceLines = readFileSync(`${work}/long.jsonl`, 'latin1').split('\n').slice(0, 2720).join('\n');
 check('the trace downloaded at step 2,718 is neuronet --trace\'s, line for line',
   readFileSync((await download(page, 'Download trace')).path, 'latin1') === `${traceLines}\n`);
