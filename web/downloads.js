@@ -27,15 +27,26 @@ function traceOf(state) {
 
 const prepared = { transcript: null, trace: null };  // { key, name, id, url, clicked }
 let preparing = 0;
+let asked = null;  // the worker that makes the files
+
+// A run stopped while it trains stops at a step the worker has not yet said: until it does,
+// a file asked for waits, so that it is never the file of a step the run went past.
+const stopUnknown = (state) => state.ending?.stopped && !state.ending.step;
 
 // The file of the moment on screen, asked of the worker unless it is made already.
-function prepare(kind, state, worker) {
+function prepare(kind, state) {
+  if (stopUnknown(state)) {
+    if (prepared[kind]?.key !== null) forget(kind);
+    prepared[kind] ??= { key: null, answers: state.answers, clicked: false };
+    return;
+  }
   const wanted = kind === 'trace' ? traceOf(state) : transcriptOf(state);
   const key = JSON.stringify([state.answers, state.stopAt, wanted]);
   if (prepared[kind]?.key === key) return;
+  const clicked = prepared[kind]?.key === null && prepared[kind].clicked;
   forget(kind);
-  prepared[kind] = { key, name: wanted.name, id: ++preparing };
-  worker.postMessage({ type: 'prepare', step: wanted.step, trace: wanted.trace ?? null, id: preparing });
+  prepared[kind] = { key, name: wanted.name, id: ++preparing, clicked };
+  asked.postMessage({ type: 'prepare', step: wanted.step, trace: wanted.trace ?? null, id: preparing });
 }
 
 function forget(kind) {
@@ -60,6 +71,10 @@ export function downloadPrepared({ id, blob }) {
 export function renderDownloads(state) {
   if (state.phase === 'training' && !state.ending) return;
   for (const kind of ['transcript', 'trace']) {
+    const waiting = prepared[kind]?.key === null && !stopUnknown(state);
+    if (waiting && prepared[kind].answers === state.answers) prepare(kind, state);
+    else if (waiting) forget(kind);
+    if (stopUnknown(state)) continue;
     const wanted = kind === 'trace' ? traceOf(state) : transcriptOf(state);
     if (prepared[kind] && prepared[kind].key !== JSON.stringify([state.answers, state.stopAt, wanted])) {
       forget(kind);
@@ -68,12 +83,13 @@ export function renderDownloads(state) {
 }
 
 export function offerDownload(kind, state, worker) {
+  asked = worker;
   const link = element(kind);
   for (const event of ['pointerenter', 'pointerdown', 'focus', 'contextmenu']) {
-    link.addEventListener(event, () => prepare(kind, state, worker));
+    link.addEventListener(event, () => prepare(kind, state));
   }
   link.addEventListener('click', (event) => {
-    prepare(kind, state, worker);
+    prepare(kind, state);
     if (!link.hasAttribute('href')) {
       event.preventDefault();
       prepared[kind].clicked = true;  // it downloads once made
