@@ -82,18 +82,14 @@ void weightChangeTerms(json& layer, const Vector& X, const Vector& delta, const 
 }
 
 // A hidden layer's error sum: for neuron j, the terms δₖ · Wⱼₖ over the layer above, with the
-// weights before the update, and their sum from 0.0 in k's order (Vector::timesTransposed).
+// weights before the update, and their sum as the network forms it.
 void errorSumTerms(json& layer, const Vector& deltaAbove, const Matrix& weightsAbove) {
     layer["terms"] = table(
         weightsAbove.rows(), weightsAbove.cols(),
         [&](std::int32_t j, std::int32_t k) { return deltaAbove.get(k) * weightsAbove.get(j, k); });
-    layer["errorSum"] = vectorOf(weightsAbove.rows(), [&](std::int32_t j) {
-        double sum = 0.0;
-        for (std::int32_t k = 0; k < weightsAbove.cols(); ++k) {
-            sum = sum + deltaAbove.get(k) * weightsAbove.get(j, k);
-        }
-        return sum;
-    });
+    Vector sums;
+    deltaAbove.timesTransposed(weightsAbove, sums);
+    layer["errorSum"] = row(sums.elements());
 }
 
 }  // namespace
